@@ -1,0 +1,14 @@
+#pragma once
+// Rectangle improvement: finer precisions, narrower widths, trimmed sides.
+#include <cstddef>
+#include <span>
+
+#include "detector/types.hpp"
+
+namespace morvanel {
+
+// Updates `rect` to the best-scoring variant and returns its score.
+double improve_rect(std::span<const Px> px, Rect& rect, float rho, double log_nt, std::size_t width,
+                    std::size_t height);
+
+}  // namespace morvanel

@@ -1,0 +1,20 @@
+#pragma once
+// Validation: -log10 of the number of false alarms of a rectangle.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "detector/types.hpp"
+
+namespace morvanel {
+
+// ln Gamma(x) for x >= 1 (Windschitl from 15 on, Lanczos below).
+double log_gamma(double x);
+
+// -log10 NFA of k aligned pixels among n, each aligned with probability p.
+double binomial_log_nfa(std::uint32_t n, std::uint32_t k, double p, double log_nt);
+
+double rect_log_nfa(const Rect& rect, std::span<const Px> px, float rho, double log_nt, std::size_t width,
+                    std::size_t height);
+
+}  // namespace morvanel

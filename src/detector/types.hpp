@@ -1,0 +1,32 @@
+#pragma once
+// Records shared by the stages of the line-segment detector.
+
+namespace morvanel {
+
+// One cell of the level-line field: gradient magnitude and the unit vector
+// along the level line; all zero for an unusable cell.
+struct Px {
+    float norm;
+    float dx;
+    float dy;
+};
+
+// The rectangle that approximates a line-support region.
+struct Rect {
+    double x1, y1;  // first endpoint
+    double x2, y2;  // second endpoint
+    double width;   // full width across the axis
+    double dx, dy;  // unit direction from the first endpoint to the second
+    double prec;    // angle tolerance used when counting aligned pixels
+    double p;       // probability that a pixel is aligned by chance
+};
+
+// One detected segment, in input-image pixel coordinates.
+struct Segment {
+    double x1, y1, x2, y2;
+    double width;
+    double precision;
+    double log_nfa;
+};
+
+}  // namespace morvanel

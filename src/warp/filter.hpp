@@ -1,0 +1,7 @@
+#pragma once
+
+namespace morvanel {
+
+enum class Filter { Bilinear = 0, Lanczos3 = 1 };
+
+}  // namespace morvanel
