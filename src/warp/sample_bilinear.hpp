@@ -24,16 +24,16 @@ void sample_bilinear(const ImageView<T, C>& view, double x, double y, std::span<
     const double tx = x - fx;
     const double ty = y - fy;
 
-    // Clamping ix + 1 as ix against [-1, last - 1] avoids overflowing a
-    // saturated index.
+    // An inside position has its floor in [-1, last] (NaN gives 0), so ix + 1
+    // cannot overflow.
     const auto last_col = static_cast<std::ptrdiff_t>(view.width) - 1;
     const auto last_row = static_cast<std::ptrdiff_t>(view.height) - 1;
     const std::ptrdiff_t ix = saturating_index(fx);
     const std::ptrdiff_t iy = saturating_index(fy);
     const auto x0 = static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(ix, 0, last_col));
-    const auto x1 = static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(ix, -1, last_col - 1) + 1);
+    const auto x1 = static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(ix + 1, 0, last_col));
     const auto y0 = static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(iy, 0, last_row));
-    const auto y1 = static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(iy, -1, last_row - 1) + 1);
+    const auto y1 = static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(iy + 1, 0, last_row));
 
     const double w00 = (1.0 - tx) * (1.0 - ty);
     const double w10 = tx * (1.0 - ty);

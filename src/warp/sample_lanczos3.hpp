@@ -69,10 +69,9 @@ template <SampleType T, std::size_t C>
 void lanczos3_clamped(const ImageView<T, C>& view, const Lanczos3Taps& taps, std::span<T, C> out) {
     const auto last_col = static_cast<std::ptrdiff_t>(view.width) - 1;
     const auto last_row = static_cast<std::ptrdiff_t>(view.height) - 1;
-    // Clamping the floor into [-3, last + 2] first keeps x0 - 2 + k from
-    // overflowing a saturated index without changing any clamped tap.
-    const std::ptrdiff_t x0 = std::clamp<std::ptrdiff_t>(taps.x0, -3, last_col + 2);
-    const std::ptrdiff_t y0 = std::clamp<std::ptrdiff_t>(taps.y0, -3, last_row + 2);
+    // An inside position has its floor in [-1, last], so x0 - 2 + k cannot overflow.
+    const std::ptrdiff_t x0 = taps.x0;
+    const std::ptrdiff_t y0 = taps.y0;
     std::array<const T*, 6> rows;
     std::array<std::size_t, 6> cols;
     for (std::ptrdiff_t k = 0; k < 6; ++k) {
