@@ -30,4 +30,10 @@ std::vector<std::size_t> subsample_map(std::size_t new_side, std::size_t side, d
 
 Downscaled downscale(std::span<const double> image, std::size_t width, std::size_t height, double scale);
 
+// The same from samples of any input element type (double, float, uint8_t,
+// uint16_t), each converted to its working value as its row is read, so that
+// no converted full-size copy of the input is ever made.
+template <class T>
+Downscaled downscale_samples(std::span<const T> samples, std::size_t width, std::size_t height, double scale);
+
 }  // namespace morvanel

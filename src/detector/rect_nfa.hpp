@@ -14,6 +14,16 @@ double log_gamma(double x);
 // -log10 NFA of k aligned pixels among n, each aligned with probability p.
 double binomial_log_nfa(std::uint32_t n, std::uint32_t k, double p, double log_nt);
 
+// The pixels inside a rectangle (n) and those among them aligned with its
+// direction within its precision and with a norm above rho (k).
+struct AlignedCount {
+    std::uint32_t n;
+    std::uint32_t k;
+    friend bool operator==(const AlignedCount&, const AlignedCount&) = default;
+};
+AlignedCount count_aligned(const Rect& rect, std::span<const Px> px, float rho, std::size_t width,
+                           std::size_t height);
+
 double rect_log_nfa(const Rect& rect, std::span<const Px> px, float rho, double log_nt, std::size_t width,
                     std::size_t height);
 

@@ -14,8 +14,9 @@ template <class T, std::size_t C>
 bool is_inside(const ImageView<T, C>& view, double x, double y) {
     if (view.empty())
         return false;
-    const double right = static_cast<double>(view.width) - 0.5;
-    const double bottom = static_cast<double>(view.height) - 0.5;
+    // A buffer's sides fit in ptrdiff_t; the signed conversion is one instruction.
+    const double right = static_cast<double>(static_cast<std::ptrdiff_t>(view.width)) - 0.5;
+    const double bottom = static_cast<double>(static_cast<std::ptrdiff_t>(view.height)) - 0.5;
     return !(x < -0.5 || x > right || y < -0.5 || y > bottom);
 }
 

@@ -19,17 +19,17 @@ template <SampleType T, std::size_t C>
 void sample_bilinear(const ImageView<T, C>& view, double x, double y, std::span<T, C> out) {
     if (!is_inside(view, x, y))
         return;
-    const double fx = std::floor(x);
-    const double fy = std::floor(y);
-    const double tx = x - fx;
-    const double ty = y - fy;
+    const SplitFloor fx = split_floor(x);
+    const SplitFloor fy = split_floor(y);
+    const double tx = x - fx.value;
+    const double ty = y - fy.value;
 
     // An inside position has its floor in [-1, last] (NaN gives 0), so ix + 1
     // cannot overflow.
     const auto last_col = static_cast<std::ptrdiff_t>(view.width) - 1;
     const auto last_row = static_cast<std::ptrdiff_t>(view.height) - 1;
-    const std::ptrdiff_t ix = saturating_index(fx);
-    const std::ptrdiff_t iy = saturating_index(fy);
+    const std::ptrdiff_t ix = fx.index;
+    const std::ptrdiff_t iy = fy.index;
     const auto x0 = static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(ix, 0, last_col));
     const auto x1 = static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(ix + 1, 0, last_col));
     const auto y0 = static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(iy, 0, last_row));

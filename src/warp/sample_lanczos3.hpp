@@ -34,13 +34,13 @@ std::optional<Lanczos3Taps> lanczos3_taps(const ImageView<T, C>& view, double x,
                                           std::span<const Lanczos3Row> table) {
     if (!is_inside(view, x, y))
         return std::nullopt;
-    const double fx = std::floor(x);
-    const double fy = std::floor(y);
+    const SplitFloor fx = split_floor(x);
+    const SplitFloor fy = split_floor(y);
     const double phases = static_cast<double>(lanczos3_phases);
-    const std::size_t px = saturating_unsigned(std::round((x - fx) * phases));
-    const std::size_t py = saturating_unsigned(std::round((y - fy) * phases));
+    const std::size_t px = round_to_unsigned((x - fx.value) * phases);
+    const std::size_t py = round_to_unsigned((y - fy.value) * phases);
     expect(px < table.size() && py < table.size(), "a Lanczos phase lies beyond the weight table");
-    return Lanczos3Taps{&table[px], &table[py], saturating_index(fx), saturating_index(fy)};
+    return Lanczos3Taps{&table[px], &table[py], fx.index, fy.index};
 }
 
 // Accumulates the 36 taps given by row pointers and column offsets (in

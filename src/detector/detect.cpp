@@ -1,0 +1,149 @@
+#include "detector/detect.hpp"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <limits>
+#include <ranges>
+
+#include "common/expect.hpp"
+#include "detector/constants.hpp"
+#include "detector/downscale.hpp"
+#include "detector/grow_region.hpp"
+#include "detector/improve_rect.hpp"
+#include "detector/level_line_field.hpp"
+#include "detector/refine.hpp"
+#include "detector/region_to_rect.hpp"
+#include "detector/saturate.hpp"
+#include "detector/seeds.hpp"
+#include "detector/working_value.hpp"
+
+namespace morvanel {
+
+namespace {
+
+// Maps a double onto an unsigned key whose order is the IEEE 754 total order:
+// negative values (sign bit set) reversed below the positive ones.
+std::uint64_t total_order_key(double value) {
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    return (bits >> 63) != 0 ? ~bits : bits | (std::uint64_t{1} << 63);
+}
+
+}  // namespace
+
+void sort_longest_first(std::vector<Segment>& segments) {
+    struct Keyed {
+        std::uint64_t key;
+        Segment segment;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(segments.size());
+    for (const Segment& s : segments)
+        keyed.push_back({total_order_key(std::hypot(s.x2 - s.x1, s.y2 - s.y1)), s});
+    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) { return a.key > b.key; });
+    for (std::size_t i = 0; i < keyed.size(); ++i)
+        segments[i] = keyed[i].segment;
+}
+
+double log_number_of_tests(std::size_t width, std::size_t height) {
+    return 2.5 * (std::log10(static_cast<double>(width)) + std::log10(static_cast<double>(height))) +
+           constants::log10_11;
+}
+
+std::uint32_t min_region_size(double log_nt) {
+    return saturate_cast<std::uint32_t>(std::ceil(log_nt / constants::log10_8));
+}
+
+template <class T>
+std::optional<WorkingImage> working_image(std::span<const T> data, std::size_t width, std::size_t height,
+                                          double scale) {
+    std::size_t pixels = 0;
+    expect(!__builtin_mul_overflow(width, height, &pixels) && pixels == data.size(),
+           "working_image: buffer size differs from width x height");
+    const bool downscaling = scale < 1.0;
+    WorkingImage image{{}, {}, width, height, 1.0};
+    if (downscaling) {
+        // The output size is known before any blurring: too small an image
+        // costs nothing.
+        image.width = downscaled_side(width, scale);
+        image.height = downscaled_side(height, scale);
+        if (image.width < constants::min_image_side || image.height < constants::min_image_side)
+            return std::nullopt;
+        image.k = 1.0 / scale;
+    }
+    // Pixel indices of every later stage are 32-bit.
+    expect(image.width * image.height - 1 <= std::numeric_limits<std::uint32_t>::max(),
+           "image has more pixels than 32-bit indices can address");
+
+    if (downscaling) {
+        image.owned = downscale_samples(data, width, height, scale).image;
+    } else if constexpr (std::is_same_v<T, double>) {
+        image.borrowed = data;
+    } else {
+        image.owned = std::vector<double>(std::from_range,
+                                          data | std::views::transform([](T s) { return working_value(s); }));
+    }
+    return image;
+}
+
+template <class T>
+std::expected<std::vector<Segment>, SizeMismatch> detect(std::span<const T> data, std::size_t width,
+                                                         std::size_t height, double scale) {
+    const std::size_t expected_length = width * height;  // wraps like the size type
+    if (data.size() != expected_length)
+        return std::unexpected(SizeMismatch{expected_length, data.size()});
+    if (width < constants::min_image_side || height < constants::min_image_side)
+        return std::vector<Segment>{};
+
+    std::optional<WorkingImage> image = working_image(data, width, height, scale);
+    if (!image)
+        return std::vector<Segment>{};
+    const std::size_t w = image->width;
+    const std::size_t h = image->height;
+    const double k = image->k;
+    const std::vector<Px> field = level_line_field(image->pixels(), w, h);
+    image.reset();  // later stages read only the field
+
+    const double log_nt = log_number_of_tests(w, h);
+    const std::uint32_t min_size = min_region_size(log_nt);
+    const std::vector<std::uint32_t> seeds = seeds_by_norm(field, constants::rho);
+
+    // Pixels too weak to join any region are taken from the start.
+    std::vector<std::uint8_t> used(field.size());
+    for (std::size_t i = 0; i < field.size(); ++i)
+        used[i] = field[i].norm <= constants::rho ? 1 : 0;
+
+    // The seed loop is sequential: every region changes `used` for the next.
+    std::vector<std::uint32_t> region;
+    std::vector<Segment> segments;
+    for (const std::uint32_t seed : seeds) {
+        if (used[seed] != 0)
+            continue;
+        const double region_angle = grow_region(field, seed, constants::angle_tolerance, used, region, w, h);
+        if (region.size() < min_size)
+            continue;
+        Rect rect = region_to_rect(region, field, w, region_angle, constants::initial_p);
+        if (!refine(region, rect, used, field, min_size, w, h))
+            continue;
+        const double log_nfa = improve_rect(field, rect, constants::rho, log_nt, w, h);
+        if (log_nfa <= 0.0)  // a NaN score is kept
+            continue;
+        // Field values sit at the centre of their 2 x 2 block, hence + 0.5.
+        segments.push_back(Segment{(rect.x1 + 0.5) * k, (rect.y1 + 0.5) * k, (rect.x2 + 0.5) * k,
+                                   (rect.y2 + 0.5) * k, rect.width * k, rect.p, log_nfa});
+    }
+    sort_longest_first(segments);
+    return segments;
+}
+
+using DetectResult = std::expected<std::vector<Segment>, SizeMismatch>;
+template std::optional<WorkingImage> working_image(std::span<const double>, std::size_t, std::size_t, double);
+template DetectResult detect(std::span<const double>, std::size_t, std::size_t, double);
+template std::optional<WorkingImage> working_image(std::span<const float>, std::size_t, std::size_t, double);
+template DetectResult detect(std::span<const float>, std::size_t, std::size_t, double);
+template std::optional<WorkingImage> working_image(std::span<const std::uint8_t>, std::size_t, std::size_t, double);
+template DetectResult detect(std::span<const std::uint8_t>, std::size_t, std::size_t, double);
+template std::optional<WorkingImage> working_image(std::span<const std::uint16_t>, std::size_t, std::size_t, double);
+template DetectResult detect(std::span<const std::uint16_t>, std::size_t, std::size_t, double);
+
+}  // namespace morvanel

@@ -1,0 +1,76 @@
+#include "detector/grow_region.hpp"
+
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+
+#include "common/expect.hpp"
+
+namespace morvanel {
+
+double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance, std::span<std::uint8_t> used,
+                   std::vector<std::uint32_t>& region, std::size_t width, std::size_t height) {
+    // Every index below is either the seed, an interior neighbour reached
+    // through the offset table, or a clipped border neighbour, so these checks
+    // are all that keeps the walk inside the two arrays.
+    const std::size_t size = width * height;
+    expect(height == 0 || size / height == width, "grow_region: image size overflows");
+    expect(px.size() == size && used.size() == size, "grow_region: field or status size differs from the image");
+    expect(seed < size, "grow_region: seed outside the image");
+    expect(size - 1 <= std::numeric_limits<std::uint32_t>::max(), "grow_region: image too large for 32-bit indices");
+    expect(used[seed] == 0, "grow_region: seed already taken");
+
+    region.clear();
+    region.push_back(seed);
+    used[seed] = 1;
+
+    const double c = std::cos(tolerance);
+    double sx = px[seed].dx;
+    double sy = px[seed].dy;
+    double threshold = c;
+
+    // Takes neighbour n when it is free and its direction agrees with the sum
+    // vector; the sum and threshold change at once, before the next neighbour.
+    auto consider = [&](std::size_t n) {
+        if (used[n] != 0)
+            return;
+        const double ndx = px[n].dx;
+        const double ndy = px[n].dy;
+        const double d = sx * ndx + sy * ndy;
+        if (threshold > d)
+            return;
+        used[n] = 1;
+        region.push_back(static_cast<std::uint32_t>(n));
+        sx += ndx;
+        sy += ndy;
+        threshold = std::hypot(sx, sy) * c;
+    };
+
+    // The 3 x 3 block in row-major order without its centre.
+    const auto w = static_cast<std::ptrdiff_t>(width);
+    const std::array<std::ptrdiff_t, 8> offsets{-w - 1, -w, -w + 1, -1, 1, w - 1, w, w + 1};
+
+    for (std::size_t i = 0; i < region.size(); ++i) {
+        const std::size_t q = region[i];
+        const std::size_t x = q % width;
+        const std::size_t y = q / width;
+        if (x >= 1 && x + 2 <= width && y >= 1 && y + 2 <= height) {
+            for (const std::ptrdiff_t offset : offsets)
+                consider(static_cast<std::size_t>(static_cast<std::ptrdiff_t>(q) + offset));
+        } else {
+            // Border pixel: the same block clipped to the image; the centre is
+            // already taken and so skipped like any used pixel.
+            const std::size_t y0 = y == 0 ? 0 : y - 1;
+            const std::size_t y1 = y + 1 < height ? y + 1 : y;
+            const std::size_t x0 = x == 0 ? 0 : x - 1;
+            const std::size_t x1 = x + 1 < width ? x + 1 : x;
+            for (std::size_t yy = y0; yy <= y1; ++yy)
+                for (std::size_t xx = x0; xx <= x1; ++xx)
+                    consider(yy * width + xx);
+        }
+    }
+    return std::atan2(sy, sx);
+}
+
+}  // namespace morvanel

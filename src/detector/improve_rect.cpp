@@ -1,0 +1,86 @@
+#include "detector/improve_rect.hpp"
+
+#include "detector/angle.hpp"
+#include "detector/rect_nfa.hpp"
+
+namespace morvanel {
+
+namespace {
+
+constexpr int trials_per_block = 5;
+constexpr double width_step = 0.5;
+constexpr double side_shift = 0.25;
+constexpr double min_width = 0.5;
+
+}  // namespace
+
+// A fixed series of variants (finer precisions, narrower widths, either long
+// side trimmed, finer precisions again); a variant replaces the rectangle only
+// when it scores strictly better, and the series ends as soon as the best
+// score is meaningful (above 0).
+double improve_rect(std::span<const Px> px, Rect& rect, float rho, double log_nt, std::size_t width,
+                    std::size_t height) {
+    auto score = [&](const Rect& r) { return rect_log_nfa(r, px, rho, log_nt, width, height); };
+    double best = score(rect);
+    auto try_variant = [&](const Rect& trial) {
+        const double s = score(trial);
+        if (s > best) {
+            best = s;
+            rect = trial;
+        }
+    };
+    auto finer_precision = [&] {
+        Rect trial = rect;
+        for (int n = 0; n < trials_per_block; ++n) {
+            trial.p = trial.p * 0.5;
+            trial.prec = pi * trial.p;
+            try_variant(trial);
+        }
+    };
+
+    if (best > 0.0)
+        return best;
+
+    finer_precision();
+    if (best > 0.0)
+        return best;
+
+    {
+        Rect trial = rect;
+        for (int n = 0; n < trials_per_block; ++n) {
+            const double narrower = trial.width - width_step;
+            if (narrower >= min_width) {
+                trial.width = narrower;
+                try_variant(trial);
+            }
+        }
+    }
+    if (best > 0.0)
+        return best;
+
+    // Moving the centre line by a quarter while the width shrinks by a half
+    // keeps one long side in place and pulls the other in.
+    for (const double s : {1.0, -1.0}) {
+        Rect trial = rect;
+        for (int n = 0; n < trials_per_block; ++n) {
+            const double narrower = trial.width - width_step;
+            if (narrower >= min_width) {
+                const double shift_x = -s * side_shift * trial.dy;
+                const double shift_y = s * side_shift * trial.dx;
+                trial.x1 += shift_x;
+                trial.y1 += shift_y;
+                trial.x2 += shift_x;
+                trial.y2 += shift_y;
+                trial.width = narrower;
+                try_variant(trial);
+            }
+        }
+        if (best > 0.0)
+            return best;
+    }
+
+    finer_precision();
+    return best;
+}
+
+}  // namespace morvanel

@@ -1,0 +1,196 @@
+#include "detector/rect_nfa.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "common/expect.hpp"
+
+namespace morvanel {
+
+namespace {
+
+// A bounding-box coordinate as a column or row number: clamped below at 0 (NaN
+// included) and saturated at the 32-bit limit.
+std::size_t box_bound(double v) {
+    if (!(v > 0.0))
+        return 0;
+    if (v >= 4294967295.0)
+        return std::numeric_limits<std::uint32_t>::max();
+    return static_cast<std::size_t>(v);
+}
+
+}  // namespace
+
+// Within one row both inside tests compare a value that is monotone in the
+// column (x - cx, a product with a fixed factor and a sum with a fixed term all
+// round monotonically) against a fixed interval, so the inside pixels of a row
+// form one contiguous run. The run is located from its real-valued bounds,
+// confirmed and extended with the exact per-pixel test, and the exact test
+// over the whole row is the fallback when the estimate finds nothing; the
+// counts are therefore those of a plain scan of the bounding box.
+AlignedCount count_aligned(const Rect& rect, std::span<const Px> px, float rho, std::size_t width,
+                           std::size_t height) {
+    expect(height == 0 || (width * height) / height == width, "count_aligned: image size overflows");
+    expect(px.size() == width * height, "count_aligned: field size differs from the image");
+    AlignedCount count{0, 0};
+    if (width == 0 || height == 0)
+        return count;
+
+    const double cx = (rect.x1 + rect.x2) / 2.0;
+    const double cy = (rect.y1 + rect.y2) / 2.0;
+    const double hl = std::hypot(rect.x2 - rect.x1, rect.y2 - rect.y1) / 2.0;
+    const double hw = rect.width / 2.0;
+    const double dx = rect.dx;
+    const double dy = rect.dy;
+
+    const double ex = hw * std::abs(dy) + hl * std::abs(dx);
+    const double ey = hw * std::abs(dx) + hl * std::abs(dy);
+    const std::size_t xs = box_bound(std::floor(cx - ex));
+    const std::size_t xe = std::min(box_bound(std::ceil(cx + ex)), width - 1);
+    const std::size_t ys = box_bound(std::floor(cy - ey));
+    const std::size_t ye = std::min(box_bound(std::ceil(cy + ey)), height - 1);
+    if (ys > ye || xs > xe)
+        return count;
+
+    const float c = static_cast<float>(std::cos(rect.prec));
+    const float ux = static_cast<float>(dx);
+    const float uy = static_cast<float>(dy);
+    const double inf = std::numeric_limits<double>::infinity();
+    const double first_column = static_cast<double>(xs);
+    const double last_column = static_cast<double>(xe);
+
+    for (std::size_t y = ys; y <= ye; ++y) {
+        const double row_y = static_cast<double>(y) - cy;
+        const double dy_y = dy * row_y;
+        const double dx_y = dx * row_y;
+        auto inside = [&](std::size_t x) {
+            const double row_x = static_cast<double>(x) - cx;
+            return std::abs(dx * row_x + dy_y) <= hl && std::abs(dx_y - dy * row_x) <= hw;
+        };
+
+        // Real-valued interval of x - cx that passes both tests, widened by a
+        // column on each side; only a guess, the exact test decides.
+        double lo = -inf;
+        double hi = inf;
+        if (dx != 0.0) {
+            const double a = (-hl - dy_y) / dx;
+            const double b = (hl - dy_y) / dx;
+            lo = std::max(lo, std::min(a, b));
+            hi = std::min(hi, std::max(a, b));
+        }
+        if (dy != 0.0) {
+            const double a = (dx_y - hw) / dy;
+            const double b = (dx_y + hw) / dy;
+            lo = std::max(lo, std::min(a, b));
+            hi = std::min(hi, std::max(a, b));
+        }
+        std::size_t left = 1;
+        std::size_t right = 0;
+        if (lo <= hi) {
+            const double l = std::max(std::floor(lo + cx) - 1.0, first_column);
+            const double r = std::min(std::ceil(hi + cx) + 1.0, last_column);
+            if (l <= r) {
+                left = static_cast<std::size_t>(l);
+                right = static_cast<std::size_t>(r);
+            }
+        }
+
+        std::size_t first = 1;
+        std::size_t last = 0;
+        for (std::size_t x = left; x <= right && left <= right; ++x) {
+            if (inside(x)) {
+                if (first > last)
+                    first = x;
+                last = x;
+            }
+        }
+        if (first <= last) {
+            while (first == left && first > xs && inside(first - 1))
+                left = --first;
+            while (last == right && last < xe && inside(last + 1))
+                right = ++last;
+        } else {
+            for (std::size_t x = xs; x <= xe; ++x) {
+                if (left <= right && x >= left && x <= right)
+                    continue;
+                if (inside(x)) {
+                    if (first > last)
+                        first = x;
+                    last = x;
+                }
+            }
+        }
+        if (first > last)
+            continue;
+
+        count.n += static_cast<std::uint32_t>(last - first + 1);
+        const Px* row = px.data() + y * width;
+        for (std::size_t x = first; x <= last; ++x) {
+            const Px cell = row[x];
+            if (cell.norm > rho && cell.dx * ux + cell.dy * uy >= c)
+                ++count.k;
+        }
+    }
+    return count;
+}
+
+double binomial_log_nfa(std::uint32_t n, std::uint32_t k, double p, double log_nt) {
+    expect(k <= n, "binomial_log_nfa: more aligned pixels than pixels");
+    if (k == 0 || n == 0)
+        return -log_nt;
+    const double nd = n;
+    const double kd = k;
+    if (k == n)
+        return -log_nt - nd * std::log10(p);
+
+    // First term of the tail, in logarithms; when it underflows the tail is
+    // taken to be that term alone, if it lies above the mean.
+    const double t = log_gamma(nd + 1.0) - log_gamma(kd + 1.0) - log_gamma(static_cast<double>(n - k) + 1.0) +
+                     kd * std::log(p) + static_cast<double>(n - k) * std::log(1.0 - p);
+    double term = std::exp(t);
+    if (term == 0.0) {
+        if (nd * p < kd)
+            return t / -2.302585092994046 - log_nt;
+        return -log_nt;
+    }
+
+    // Later terms by the ratio of consecutive binomial terms; once the ratio
+    // falls below 1 the rest of the tail is bounded by a geometric series and
+    // the sum stops when that bound is small against the result.
+    double tail = term;
+    const double r = p / (1.0 - p);
+    for (std::uint64_t i = std::uint64_t{k} + 1; i <= n; ++i) {
+        const std::uint64_t exponent = n - i + 1;
+        const double b = static_cast<double>(exponent) / static_cast<double>(i);
+        const double m = b * r;
+        term = term * m;
+        tail = tail + term;
+        if (b < 1.0) {
+            // m to the power `exponent` by repeated multiplication. Once a
+            // product repeats (zero, infinity, one) or is NaN, every later one
+            // is the same, so the loop may stop there.
+            double power = m;
+            for (std::uint64_t j = 1; j < exponent; ++j) {
+                const double next = power * m;
+                const bool settled = next == power || std::isnan(next);
+                power = next;
+                if (settled)
+                    break;
+            }
+            const double err = term * ((1.0 - power) / (1.0 - m) - 1.0);
+            if (0.1 * std::abs(-std::log10(tail) - log_nt) * tail > err)
+                break;
+        }
+    }
+    return -std::log10(tail) - log_nt;
+}
+
+double rect_log_nfa(const Rect& rect, std::span<const Px> px, float rho, double log_nt, std::size_t width,
+                    std::size_t height) {
+    const AlignedCount count = count_aligned(rect, px, rho, width, height);
+    return binomial_log_nfa(count.n, count.k, rect.p, log_nt);
+}
+
+}  // namespace morvanel

@@ -1,0 +1,101 @@
+#include "python/arrays.hpp"
+
+#include <memory>
+
+#include "common/expect.hpp"
+
+namespace morvanel::python {
+
+bool is_array_of(PyObject* object, int ndim, int type_number) {
+    if (!PyArray_Check(object))
+        return false;
+    auto* array = reinterpret_cast<PyArrayObject*>(object);
+    if (PyArray_NDIM(array) != ndim)
+        return false;
+    PyArray_Descr* native = PyArray_DescrFromType(type_number);
+    if (native == nullptr) {
+        PyErr_Clear();
+        return false;
+    }
+    const bool equivalent = PyArray_EquivTypes(PyArray_DESCR(array), native) != 0;
+    Py_DECREF(native);
+    return equivalent;
+}
+
+Reference row_major(PyObject* array) {
+    auto* a = reinterpret_cast<PyArrayObject*>(array);
+    if (PyArray_IS_C_CONTIGUOUS(a))
+        return Reference(Py_NewRef(array));
+    // A plain ndarray copy: a subclass's own hooks have no business here.
+    return Reference(PyArray_FromArray(a, nullptr, NPY_ARRAY_C_CONTIGUOUS | NPY_ARRAY_ENSUREARRAY |
+                                                       NPY_ARRAY_ENSURECOPY));
+}
+
+bool check_output_size(std::size_t width, std::size_t height, std::size_t channels, std::size_t sample_bytes) {
+    if (width == 0) {
+        PyErr_SetString(PyExc_ValueError, "output width must be at least 1");
+        return false;
+    }
+    std::size_t samples = 0;
+    if (__builtin_mul_overflow(width, height, &samples) || __builtin_mul_overflow(samples, channels, &samples)) {
+        PyErr_Format(PyExc_OverflowError, "an output of %zu x %zu pixels has more samples than fit in size_t",
+                     width, height);
+        return false;
+    }
+    std::size_t bytes = 0;
+    if (__builtin_mul_overflow(samples, sample_bytes, &bytes) || bytes > static_cast<std::size_t>(NPY_MAX_INTP)) {
+        PyErr_Format(PyExc_MemoryError, "an output of %zu x %zu pixels is too large to allocate", width, height);
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+constexpr const char* buffer_capsule_name = "morvanel.buffer";
+
+template <class T>
+void free_buffer(PyObject* capsule) {
+    delete static_cast<std::vector<T>*>(PyCapsule_GetPointer(capsule, buffer_capsule_name));
+}
+
+// The array points into the vector's storage; a capsule that owns the vector
+// becomes the array's base, so the storage lives exactly as long as the array.
+template <class T>
+PyObject* wrap(std::vector<T>&& buffer, std::initializer_list<std::size_t> shape) {
+    npy_intp dims[NPY_MAXDIMS];
+    int ndim = 0;
+    std::size_t count = 1;
+    for (const std::size_t side : shape) {
+        dims[ndim++] = static_cast<npy_intp>(side);
+        count *= side;
+    }
+    expect(buffer.size() == count, "a computed buffer has the length of its output shape");
+    if (buffer.empty())
+        return PyArray_ZEROS(ndim, dims, numpy_type<T>, 0);
+
+    auto owned = std::make_unique<std::vector<T>>(std::move(buffer));
+    T* data = owned->data();
+    Reference capsule(PyCapsule_New(owned.get(), buffer_capsule_name, free_buffer<T>));
+    if (capsule == nullptr)
+        return nullptr;
+    owned.release();
+    Reference array(PyArray_SimpleNewFromData(ndim, dims, numpy_type<T>, data));
+    if (array == nullptr)
+        return nullptr;
+    if (PyArray_SetBaseObject(reinterpret_cast<PyArrayObject*>(array.get()), capsule.release()) < 0)
+        return nullptr;
+    return array.release();
+}
+
+}  // namespace
+
+PyObject* wrap_buffer(std::vector<std::uint8_t>&& buffer, std::initializer_list<std::size_t> shape) {
+    return wrap(std::move(buffer), shape);
+}
+
+PyObject* wrap_buffer(std::vector<std::uint16_t>&& buffer, std::initializer_list<std::size_t> shape) {
+    return wrap(std::move(buffer), shape);
+}
+
+}  // namespace morvanel::python

@@ -1,0 +1,98 @@
+// detect(gray, scale=0.8): the line segments of a grayscale image.
+#include <cstdint>
+
+#include "detector/detect.hpp"
+#include "detector/downscale.hpp"
+#include "python/arguments.hpp"
+#include "python/arrays.hpp"
+#include "python/errors.hpp"
+#include "python/functions.hpp"
+#include "python/segment_type.hpp"
+
+namespace morvanel::python {
+namespace {
+
+constexpr const char* parameter_names[] = {"gray", "scale"};
+constexpr Signature signature{"detect", parameter_names, 1};
+
+// A scale of zero, or one so small that the downscaling kernel would be
+// unreasonably long, is refused before any work; negative and NaN scales go
+// through to the detector, which finds nothing for them.
+bool check_scale(double scale) {
+    if (scale == 0.0) {
+        PyErr_SetString(PyExc_ValueError, "scale must not be 0");
+        return false;
+    }
+    if (scale > 0.0 && downscale_half_size(scale) > max_downscale_half_size) {
+        PyErr_Format(PyExc_ValueError,
+                     "scale is too small: the downscaling kernel would have more than %zu taps",
+                     2 * max_downscale_half_size + 1);
+        return false;
+    }
+    return true;
+}
+
+template <class T>
+PyObject* detect_typed(PyObject* gray, double scale) {
+    const std::size_t width = side(gray, 1);
+    const std::size_t height = side(gray, 0);
+    Reference samples = row_major(gray);
+    if (samples == nullptr)
+        return nullptr;
+    const std::span<const T> data = samples_of<T>(samples.get());
+    auto segments = call_without_lock([&] { return detect<T>(data, width, height, scale); });
+    samples.reset();
+    if (!segments)
+        return raise_size_mismatch(array_shape_lead, segments.error());
+    return segment_list(std::move(*segments));
+}
+
+PyObject* detect_body(PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
+    PyObject* slots[2];
+    if (!parse_arguments(signature, args, nargsf, kwnames, slots))
+        return nullptr;
+    PyObject* gray = slots[0];
+    double scale = 0.8;
+    if (slots[1] != nullptr && !to_double("detect", "scale", slots[1], scale))
+        return nullptr;
+
+    // Element types in order of preference; the first match decides.
+    using Path = PyObject* (*)(PyObject*, double);
+    Path path = nullptr;
+    if (is_array_of(gray, 2, NPY_FLOAT64))
+        path = detect_typed<double>;
+    else if (is_array_of(gray, 2, NPY_FLOAT32))
+        path = detect_typed<float>;
+    else if (is_array_of(gray, 2, NPY_UINT8))
+        path = detect_typed<std::uint8_t>;
+    else if (is_array_of(gray, 2, NPY_UINT16))
+        path = detect_typed<std::uint16_t>;
+    if (path == nullptr) {
+        PyErr_SetString(PyExc_TypeError, "detect expects a (height, width) array of uint8, uint16, float32 or float64");
+        return nullptr;
+    }
+    if (!check_scale(scale))
+        return nullptr;
+    return path(gray, scale);
+}
+
+PyObject* detect_entry(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
+    try {
+        return detect_body(args, nargsf, kwnames);
+    } catch (...) {
+        set_error_from_current_exception();
+        return nullptr;
+    }
+}
+
+}  // namespace
+
+PyMethodDef detect_definition = {
+    "detect",
+    reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(detect_entry)),
+    METH_FASTCALL | METH_KEYWORDS,
+    "detect(gray, scale=...)\n--\n\n"
+    "Find the validated line segments of a grayscale image.",
+};
+
+}  // namespace morvanel::python

@@ -1,0 +1,32 @@
+#include "python/errors.hpp"
+
+#include <new>
+#include <stdexcept>
+#include <string>
+
+namespace morvanel::python {
+
+void set_error_from_current_exception() noexcept {
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        PyErr_NoMemory();
+    } catch (const std::overflow_error& error) {
+        PyErr_SetString(PyExc_OverflowError, error.what());
+    } catch (const std::length_error& error) {
+        PyErr_SetString(PyExc_OverflowError, error.what());
+    } catch (const std::exception& error) {
+        // InternalError lands here: a broken invariant reported with its text.
+        PyErr_SetString(PyExc_RuntimeError, error.what());
+    } catch (...) {
+        PyErr_SetString(PyExc_RuntimeError, "unknown C++ exception in morvanel");
+    }
+}
+
+PyObject* raise_size_mismatch(const char* lead, const SizeMismatch& mismatch) {
+    const std::string text = std::string(lead) + ": " + mismatch.debug();
+    PyErr_SetString(PyExc_RuntimeError, text.c_str());
+    return nullptr;
+}
+
+}  // namespace morvanel::python

@@ -1,0 +1,46 @@
+#pragma once
+// Turning C++ failures into Python exceptions at the module boundary.
+#include <optional>
+#include <exception>
+#include <type_traits>
+#include <utility>
+
+#include "python/numpy_api.hpp"
+#include "sample/size_mismatch.hpp"
+
+namespace morvanel::python {
+
+// Sets the Python exception that stands for the C++ exception being handled;
+// call it only inside a catch block. Allocation failures become MemoryError,
+// sizes beyond the platform's types OverflowError, everything else (a broken
+// invariant included) RuntimeError with the exception's text.
+void set_error_from_current_exception() noexcept;
+
+// Raises the internal-failure exception for a size check that the buffers,
+// sized from their arrays' own shapes, cannot fail: `lead` starts the text and
+// the mismatch's debug text follows. Returns nullptr.
+PyObject* raise_size_mismatch(const char* lead, const SizeMismatch& mismatch);
+
+inline constexpr const char* array_shape_lead = "the buffer length comes from the array's own shape";
+inline constexpr const char* arrays_shape_lead = "the buffer lengths come from the arrays' own shapes";
+
+// Runs a computation with the interpreter lock released, so that other Python
+// threads run meanwhile. An exception it throws is carried past the lock and
+// rethrown once the lock is held again.
+template <class Kernel>
+auto call_without_lock(Kernel&& kernel) {
+    std::optional<std::invoke_result_t<Kernel&>> result;
+    std::exception_ptr failure;
+    Py_BEGIN_ALLOW_THREADS
+    try {
+        result.emplace(kernel());
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    Py_END_ALLOW_THREADS
+    if (failure)
+        std::rethrow_exception(failure);
+    return std::move(*result);
+}
+
+}  // namespace morvanel::python

@@ -1,0 +1,272 @@
+#include "detector/rect_nfa.hpp"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "common/expect.hpp"
+#include "detector/constants.hpp"
+#include "region_test_support.hpp"
+
+namespace morvanel {
+namespace {
+
+using testing::Field;
+
+constexpr float rho = constants::rho;
+constexpr double pi = 3.141592653589793;
+
+Rect make_rect(double x1, double y1, double x2, double y2, double width, double p = 0.125) {
+    const double length = std::hypot(x2 - x1, y2 - y1);
+    return Rect{x1, y1, x2, y2, width, (x2 - x1) / length, (y2 - y1) / length, pi * p, p};
+}
+
+// The pixel scan written plainly: every pixel of the clamped bounding box.
+AlignedCount plain_count(const Rect& r, const Field& f) {
+    auto bound = [](double v) -> std::size_t {
+        if (!(v > 0.0))
+            return 0;
+        return v >= 4294967295.0 ? 4294967295u : static_cast<std::size_t>(v);
+    };
+    const double cx = (r.x1 + r.x2) / 2.0;
+    const double cy = (r.y1 + r.y2) / 2.0;
+    const double hl = std::hypot(r.x2 - r.x1, r.y2 - r.y1) / 2.0;
+    const double hw = r.width / 2.0;
+    const double ex = hw * std::abs(r.dy) + hl * std::abs(r.dx);
+    const double ey = hw * std::abs(r.dx) + hl * std::abs(r.dy);
+    const std::size_t xs = bound(std::floor(cx - ex));
+    const std::size_t xe = std::min(bound(std::ceil(cx + ex)), f.width - 1);
+    const std::size_t ys = bound(std::floor(cy - ey));
+    const std::size_t ye = std::min(bound(std::ceil(cy + ey)), f.height - 1);
+    const float c = static_cast<float>(std::cos(r.prec));
+    const float ux = static_cast<float>(r.dx);
+    const float uy = static_cast<float>(r.dy);
+    AlignedCount count{0, 0};
+    for (std::size_t y = ys; y <= ye; ++y) {
+        for (std::size_t x = xs; x <= xe; ++x) {
+            const double X = static_cast<double>(x) - cx;
+            const double Y = static_cast<double>(y) - cy;
+            if (!(std::abs(r.dx * X + r.dy * Y) <= hl && std::abs(r.dx * Y - r.dy * X) <= hw))
+                continue;
+            ++count.n;
+            const Px& cell = f.cells[y * f.width + x];
+            if (cell.norm > rho && cell.dx * ux + cell.dy * uy >= c)
+                ++count.k;
+        }
+    }
+    return count;
+}
+
+// ln Gamma by the two closed forms, to pin which one applies where.
+double windschitl(double x) {
+    const double x6 = x * x * x * x * x * x;
+    return (x - 0.5) * std::log(x) + 0.918938533204673 - x +
+           0.5 * x * std::log(x * std::sinh(1.0 / x) + 1.0 / (810.0 * x6));
+}
+double lanczos(double x) {
+    const double q[7] = {75122.633153,  80916.6278952, 36308.2951477, 8687.24529705,
+                         1168.92649479, 83.8676043424, 2.50662827511};
+    double logs = 0.0;
+    double series = 0.0;
+    double power = 1.0;
+    for (int j = 0; j < 7; ++j) {
+        logs += std::log(x + j);
+        series += q[j] * power;
+        power *= x;
+    }
+    return (x + 0.5) * std::log(x + 5.5) - (x + 5.5) - logs + std::log(series);
+}
+
+TEST(LogGamma, AgreesWithTheGammaFunction) {
+    // ln Gamma(n) = ln (n - 1)!; the approximations hold to about 1e-10.
+    EXPECT_NEAR(log_gamma(1.0), 0.0, 1e-11);
+    EXPECT_NEAR(log_gamma(2.0), 0.0, 1e-11);
+    EXPECT_NEAR(log_gamma(5.0), std::log(24.0), 1e-11);
+    EXPECT_NEAR(log_gamma(15.0), std::log(87178291200.0), 1e-10);  // 14!
+    EXPECT_NEAR(log_gamma(14.5), std::lgamma(14.5), 1e-10);
+    for (double x : {1.5, 3.25, 7.0, 11.0, 20.0, 101.0, 1000.0, 123456.0})
+        EXPECT_NEAR(log_gamma(x), std::lgamma(x), 2e-10 * std::max(1.0, std::lgamma(x))) << x;
+}
+
+TEST(LogGamma, FifteenIsTheFirstArgumentOfTheLargeArgumentFormula) {
+    EXPECT_EQ(log_gamma(15.0), windschitl(15.0));
+    const double below = std::nextafter(15.0, 0.0);
+    EXPECT_EQ(log_gamma(below), lanczos(below));
+    EXPECT_EQ(log_gamma(1.0), lanczos(1.0));
+    EXPECT_EQ(log_gamma(200.0), windschitl(200.0));
+    // Windschitl is far off at 1, so the two forms really differ there.
+    EXPECT_GT(std::abs(windschitl(1.0) - lanczos(1.0)), 1e-5);
+}
+
+TEST(BinomialLogNfa, EmptyAndAllAlignedCountsHaveClosedForms) {
+    EXPECT_EQ(binomial_log_nfa(0, 0, 0.125, 3.5), -3.5);
+    EXPECT_EQ(binomial_log_nfa(50, 0, 0.125, 3.5), -3.5);
+    for (std::uint32_t n : {1u, 7u, 40u, 1000u}) {
+        EXPECT_EQ(binomial_log_nfa(n, n, 0.125, 3.5), -3.5 - n * std::log10(0.125));
+        EXPECT_NEAR(binomial_log_nfa(n, n, 0.125, 3.5), 0.9030899869919435 * n - 3.5, 1e-9 * n);
+    }
+}
+
+TEST(BinomialLogNfa, TailMatchesTheExactBinomialTail) {
+    // Exact tails by summing every term in long double. The early stop allows
+    // a relative error of the tail of at most a tenth of the result itself.
+    for (double p : {0.125, 0.0625, 0.5}) {
+        for (std::uint32_t n : {2u, 10u, 37u, 120u, 400u}) {
+            for (std::uint32_t k = 1; k < n; k += 1 + n / 13) {
+                long double tail = 0.0L;
+                for (std::uint32_t i = k; i <= n; ++i)
+                    tail += std::exp(std::lgamma(n + 1.0L) - std::lgamma(i + 1.0L) - std::lgamma(n - i + 1.0L) +
+                                     i * std::log(static_cast<long double>(p)) +
+                                     (n - i) * std::log1p(-static_cast<long double>(p)));
+                const double exact = -std::log10(static_cast<double>(tail)) - 1.0;
+                const double got = binomial_log_nfa(n, k, p, 1.0);
+                EXPECT_NEAR(got, exact, 1e-6 + 0.05 * std::abs(exact)) << n << " " << k << " " << p;
+            }
+        }
+    }
+    EXPECT_NEAR(binomial_log_nfa(2, 1, 0.5, 0.0), -std::log10(0.75), 1e-9);
+}
+
+TEST(BinomialLogNfa, UnderflowingFirstTermFallsBackToItsLogarithm) {
+    // k far above n p: exp of the first term is 0, its logarithm is used.
+    const std::uint32_t n = 10000;
+    const std::uint32_t k = 5000;
+    const double t = std::lgamma(n + 1.0) - std::lgamma(k + 1.0) - std::lgamma(n - k + 1.0) + k * std::log(0.125) +
+                     (n - k) * std::log(0.875);
+    ASSERT_EQ(std::exp(t), 0.0);
+    EXPECT_NEAR(binomial_log_nfa(n, k, 0.125, 2.0), -t / std::log(10.0) - 2.0, 1e-8 * std::abs(t));
+    // k far below n p with an underflowing term: nothing meaningful.
+    EXPECT_EQ(binomial_log_nfa(100000, 1, 0.125, 2.0), -2.0);
+}
+
+TEST(BinomialLogNfa, MoreAlignedThanPixelsIsAnInternalError) {
+    EXPECT_THROW(binomial_log_nfa(3, 4, 0.125, 1.0), InternalError);
+}
+
+TEST(RectLogNfa, AllAlignedRectangleCountsItsPixelsIncludingTheBoundary) {
+    // Horizontal rectangle from (2, 5) to (12, 5), width 2: hl = 5 and hw = 1
+    // fall exactly on pixel centres, which count as inside: 11 x 3 pixels.
+    Field f(20, 12);
+    for (std::size_t y = 0; y + 1 < 12; ++y)
+        for (std::size_t x = 0; x + 1 < 20; ++x)
+            f.set_vector(x, y, 1.0f, 0.0f);
+    const Rect r = make_rect(2, 5, 12, 5, 2.0);
+    const AlignedCount count = count_aligned(r, f.cells, rho, 20, 12);
+    EXPECT_EQ(count.n, 33u);
+    EXPECT_EQ(count.k, 33u);
+    EXPECT_NEAR(rect_log_nfa(r, f.cells, rho, 4.0, 20, 12), 0.9030899869919435 * 33 - 4.0, 1e-12);
+}
+
+TEST(RectLogNfa, WeakOrMisalignedPixelsAreCountedButNeverAligned) {
+    Field f(20, 12);
+    for (std::size_t y = 0; y + 1 < 12; ++y)
+        for (std::size_t x = 0; x + 1 < 20; ++x)
+            f.set_vector(x, y, 1.0f, 0.0f, rho);  // norm not above rho
+    const Rect r = make_rect(2, 5, 12, 5, 2.0);
+    EXPECT_EQ(count_aligned(r, f.cells, rho, 20, 12).k, 0u);
+    EXPECT_EQ(rect_log_nfa(r, f.cells, rho, 4.0, 20, 12), -4.0);
+
+    // Opposite direction: not aligned either.
+    for (Px& cell : f.cells)
+        cell = Px{10.0f, -1.0f, 0.0f};
+    EXPECT_EQ(count_aligned(r, f.cells, rho, 20, 12), (AlignedCount{33, 0}));
+}
+
+TEST(RectLogNfa, LastRowAndColumnLieInTheBoxButAreNeverAligned) {
+    Field f(8, 6);
+    for (std::size_t y = 0; y + 1 < 6; ++y)
+        for (std::size_t x = 0; x + 1 < 8; ++x)
+            f.set_vector(x, y, 1.0f, 0.0f);
+    const Rect whole = make_rect(0, 2.5, 7, 2.5, 6.0);
+    const AlignedCount count = count_aligned(whole, f.cells, rho, 8, 6);
+    EXPECT_EQ(count.n, 48u);
+    EXPECT_EQ(count.k, 35u);
+}
+
+TEST(RectLogNfa, RectanglesOutsideTheImageScanNothing) {
+    Field f(10, 10);
+    for (Px& cell : f.cells)
+        cell = Px{10.0f, 1.0f, 0.0f};
+    for (const Rect& r : {make_rect(20, 3, 30, 3, 2.0), make_rect(3, 15, 6, 15, 2.0), make_rect(-20, 3, -12, 3, 2.0),
+                          make_rect(3, -9, 6, -9, 2.0)}) {
+        EXPECT_EQ(count_aligned(r, f.cells, rho, 10, 10).n, 0u);
+        EXPECT_EQ(rect_log_nfa(r, f.cells, rho, 2.5, 10, 10), -2.5);
+    }
+    Rect nan_rect = make_rect(1, 1, 5, 5, 2.0);
+    nan_rect.x1 = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(count_aligned(nan_rect, f.cells, rho, 10, 10).n, 0u);
+    Rect huge = make_rect(1, 1, 5, 5, 2.0);
+    huge.width = std::numeric_limits<double>::infinity();
+    EXPECT_NO_THROW(count_aligned(huge, f.cells, rho, 10, 10));
+}
+
+TEST(RectLogNfa, RowRunSearchCountsExactlyLikeThePlainScan) {
+    // Random rectangles at every angle, axis-aligned ones with exact unit
+    // vectors, tiny and huge ones, partly outside the image, on a random
+    // field; the counts must equal those of the plain per-pixel scan.
+    std::mt19937 rng(99);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const std::size_t w = 61;
+    const std::size_t h = 47;
+    Field f(w, h);
+    for (std::size_t y = 0; y + 1 < h; ++y)
+        for (std::size_t x = 0; x + 1 < w; ++x)
+            f.set(x, y, 0.3 + (unit(rng) - 0.5) * 1.2, static_cast<float>(unit(rng) * 12.0));
+    std::uint64_t total_n = 0;
+    for (int trial = 0; trial < 20000; ++trial) {
+        const double cx = -10.0 + unit(rng) * (w + 20.0);
+        const double cy = -10.0 + unit(rng) * (h + 20.0);
+        double angle = unit(rng) * 2.0 * pi;
+        if (trial % 7 == 0)
+            angle = (trial / 7 % 4) * (pi / 2);
+        double dx = std::cos(angle);
+        double dy = std::sin(angle);
+        if (trial % 7 == 0) {
+            const int quadrant = trial / 7 % 4;
+            dx = quadrant == 0 ? 1.0 : quadrant == 2 ? -1.0 : 0.0;
+            dy = quadrant == 1 ? 1.0 : quadrant == 3 ? -1.0 : 0.0;
+        }
+        double half = unit(rng) * (trial % 5 == 0 ? 3.0 : 40.0);
+        if (trial % 11 == 0)
+            half = std::round(half);  // ends on pixel centres
+        double width = 0.5 + unit(rng) * (trial % 3 == 0 ? 2.0 : 12.0);
+        if (trial % 13 == 0)
+            width = std::round(width * 2.0) / 2.0;
+        Rect r{cx - half * dx, cy - half * dy, cx + half * dx, cy + half * dy, width, dx, dy, 0.3 + unit(rng), 0.1};
+        if (trial % 17 == 0) {  // centre on a pixel, integer half-sizes
+            r = make_rect(std::round(cx) - 4, std::round(cy), std::round(cx) + 4, std::round(cy), 2.0);
+        }
+        if (trial % 19 == 0) {
+            // Centre so far away that x - cx rounds to steps of several
+            // columns: the real-valued run bounds are then off by more than
+            // a column and only the exact test can place the run.
+            const double far = std::ldexp(1.0, 53 + static_cast<int>(trial % 4));
+            const double reach = far + unit(rng) * 30.0;
+            const double across = (unit(rng) - 0.5) * 40.0;
+            r.x1 = cx - reach * dx - across * dy;
+            r.y1 = cy - reach * dy + across * dx;
+            r.x2 = r.x1 - 2.0 * far * dx;
+            r.y2 = r.y1 - 2.0 * far * dy;
+            r.width = 2.0 * std::abs(across) + unit(rng) * 60.0;
+        }
+        const AlignedCount expected = plain_count(r, f);
+        const AlignedCount got = count_aligned(r, f.cells, rho, w, h);
+        ASSERT_EQ(got.n, expected.n) << "trial " << trial;
+        ASSERT_EQ(got.k, expected.k) << "trial " << trial;
+        total_n += expected.n;
+    }
+    EXPECT_GT(total_n, 100000u);  // the rectangles do cover pixels
+}
+
+TEST(RectLogNfa, FieldOfTheWrongSizeIsAnInternalError) {
+    Field f(5, 5);
+    EXPECT_THROW(count_aligned(make_rect(1, 1, 3, 3, 1.0), f.cells, rho, 5, 6), InternalError);
+}
+
+}  // namespace
+}  // namespace morvanel

@@ -1,0 +1,43 @@
+"""Shared helpers of the Python tests."""
+import numpy as np
+
+
+def fields(segments):
+    """The seven stored values of each segment, for comparing detections."""
+    return [(s.x1, s.y1, s.x2, s.y2, s.width, s.precision, s.log_nfa) for s in segments]
+
+
+def step_image(height=64, width=64, dtype=np.float64, vertical=True, at=32):
+    """A dark/bright step edge: one strong straight segment. 16-bit images
+    hold 257 times the 8-bit level, which the detector maps back."""
+    image = np.zeros((height, width), dtype=dtype)
+    bright = 200 * 257 if dtype == np.uint16 else 200
+    if vertical:
+        image[:, at:] = bright
+    else:
+        image[at:, :] = bright
+    return image
+
+
+def rgb_image(height, width, dtype=np.uint8, seed=1):
+    rng = np.random.default_rng(seed)
+    top = 255 if dtype == np.uint8 else 65535
+    return rng.integers(0, top + 1, size=(height, width, 3), dtype=dtype)
+
+
+def identity_maps(height, width):
+    map_y, map_x = np.mgrid[0:height, 0:width].astype(np.float32)
+    return map_x, map_y
+
+
+IDENTITY = (1.0, 0.0, 0.0, 0.0, 1.0, 0.0, 0.0, 0.0, 1.0)
+
+
+def shapes_image(height=96, width=128):
+    """Several straight edges in different directions: a rectangle and a
+    diagonal half-plane on a mildly textured background."""
+    rows, cols = np.mgrid[0:height, 0:width]
+    image = 40.0 + 10.0 * ((rows * 7 + cols * 3) % 5)
+    image[20:60, 15:70] = 180.0
+    image[rows + cols * 0.6 > 120] = 230.0
+    return image

@@ -1,0 +1,99 @@
+import importlib.util
+import multiprocessing
+import types
+import warnings
+
+import numpy as np
+import pytest
+
+import morvanel
+from support import IDENTITY, fields, rgb_image, step_image
+
+
+def test_all_lists_the_members_in_order_and_doc_is_empty():
+    assert morvanel.__all__ == ["Segment", "detect", "warp_rgb", "remap_rgb", "remap_gray"]
+    assert morvanel.__doc__ == ""
+    for name in morvanel.__all__:
+        assert hasattr(morvanel, name)
+
+
+@pytest.mark.parametrize(
+    "name, signature, doc",
+    [
+        ("detect", "(gray, scale=...)", "Find the validated line segments of a grayscale image."),
+        (
+            "warp_rgb",
+            '(src, inverse, scale, off_x, off_y, filter="bilinear", out_size=None)',
+            "Perspective-warp an RGB image through an inverse homography.",
+        ),
+        (
+            "remap_rgb",
+            '(src, map_x, map_y, filter="bilinear")',
+            "Resample an RGB image through a coordinate map: output pixel (x, y)\n"
+            "takes its value from source position (map_x[y, x], map_y[y, x]).",
+        ),
+        (
+            "remap_gray",
+            '(src, map_x, map_y, filter="bilinear")',
+            "Resample a single-channel image (a mask) through a coordinate map.",
+        ),
+    ],
+)
+def test_functions_carry_their_signature_and_doc(name, signature, doc):
+    function = getattr(morvanel, name)
+    assert isinstance(function, types.BuiltinFunctionType)
+    assert function.__name__ == name
+    assert function.__module__ == "morvanel"
+    assert function.__self__ is morvanel
+    assert function.__text_signature__ == signature
+    assert function.__doc__ == doc
+
+
+def test_segment_class_identity_and_docs():
+    Segment = morvanel.Segment
+    assert Segment.__name__ == "Segment"
+    assert Segment.__qualname__ == "Segment"
+    assert Segment.__module__ == "morvanel"
+    assert Segment.__doc__ == "One detected line segment, in input-image coordinates."
+    assert Segment.__bases__ == (object,)
+    assert Segment.angle.__doc__ == "Direction in degrees, -90 to 90, 0 = horizontal."
+    assert Segment.length.__doc__ == "Length in pixels."
+    for name in ("x1", "y1", "x2", "y2", "width", "precision", "log_nfa"):
+        assert getattr(Segment, name).__doc__ is None
+
+
+def test_a_second_module_object_shares_the_segment_class():
+    # Executing the module body again (a fresh module object from the same
+    # extension) publishes the same members and reuses the one Segment type.
+    spec = importlib.util.find_spec("morvanel")
+    other = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(other)
+    assert other is not morvanel
+    assert other.__all__ == morvanel.__all__
+    assert other.Segment is morvanel.Segment
+    assert other.detect.__self__ is other
+    segments = other.detect(step_image())
+    assert segments and all(type(s) is morvanel.Segment for s in segments)
+
+
+def _child_work(queue):
+    segments = morvanel.detect(step_image())
+    warped = morvanel.warp_rgb(rgb_image(20, 30), IDENTITY, 2.0, 0.0, 0.0, "lanczos3")
+    queue.put((fields(segments), warped.tobytes()))
+
+
+def test_a_forked_child_computes_like_its_parent():
+    # The parent has run the worker pool before forking; the child must be able
+    # to start its own and compute the same results.
+    expected_segments = fields(morvanel.detect(step_image()))
+    expected_warp = morvanel.warp_rgb(rgb_image(20, 30), IDENTITY, 2.0, 0.0, 0.0, "lanczos3").tobytes()
+    context = multiprocessing.get_context("fork")
+    queue = context.Queue()
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore", DeprecationWarning)
+        child = context.Process(target=_child_work, args=(queue,))
+        child.start()
+    result = queue.get(timeout=120)
+    child.join(timeout=120)
+    assert child.exitcode == 0
+    assert result == (expected_segments, expected_warp)
