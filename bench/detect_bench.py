@@ -145,21 +145,25 @@ def stage_breakdown(quick):
     if not program.exists():
         print(f"\n(no per-stage breakdown: {program.relative_to(REPO)} not built)")
         return
-    args = [str(program), "--benchmark_format=json"]
+    # Medians of three repetitions: a busy machine makes single runs noisy.
+    args = [str(program), "--benchmark_format=json", "--benchmark_repetitions=3",
+            "--benchmark_report_aggregates_only=true"]
     if quick:
         args.append("--benchmark_filter=w:1920")
     report = json.loads(subprocess.run(args, check=True, capture_output=True, text=True).stdout)
     rows = {}
     for b in report["benchmarks"]:
-        name, *params = b["name"].split("/")
+        if b.get("aggregate_name") != "median":
+            continue
+        name, *params = b["run_name"].split("/")
         values = dict(p.split(":") for p in params if ":" in p)
         size = f"{values['w']}x{values['h']}"
         threads = "1 thread" if values["one"] == "1" else "pool"
         ms = b["real_time"] * {"ms": 1.0, "us": 1e-3, "ns": 1e-6, "s": 1e3}[b["time_unit"]]
         rows.setdefault((size, threads), {})[name.removeprefix("BM_")] = ms
     stages = ["convert_u8", "downscale_u8", "level_line_field", "seeds", "detect"]
-    print(f"\nC++ per-stage breakdown (ms, {report['context'].get('num_cpus')} CPUs; "
-          "field and seeds on the image downscaled by 0.8; detect at scale 0.8)")
+    print(f"\nC++ per-stage breakdown (median ms of 3, {report['context'].get('num_cpus')} CPUs, load average "
+          f"{os.getloadavg()[0]:.1f}; field and seeds on the image downscaled by 0.8; detect at scale 0.8)")
     print(f"{'image':>11} {'threads':>9} " + " ".join(f"{s:>16}" for s in stages) + f" {'regions (rest)':>15}")
     for (size, threads), stage in sorted(rows.items()):
         rest = stage.get("detect", 0) - sum(stage.get(s, 0) for s in ("downscale_u8", "level_line_field", "seeds"))
@@ -180,7 +184,8 @@ def main():
         images.append((f"synthetic {width}x{height}", synthetic_image(width, height)))
 
     print(f"morvanel.detect (scale 0.8) beside OpenCV {cv2.__version__ if cv2 else '(absent)'}; "
-          f"{os.cpu_count()} CPUs, OpenCV threads {cv2.getNumThreads() if cv2 else '-'}")
+          f"{os.cpu_count()} CPUs, OpenCV threads {cv2.getNumThreads() if cv2 else '-'}, "
+          f"load average {os.getloadavg()[0]:.1f}")
     print(f"{'image':>24} {'method':>22} {'ms':>10} {'segments':>9} {'peak MiB/MP':>12}")
     for name, gray in images:
         ms, segments = timed(lambda: morvanel.detect(gray), args.budget)

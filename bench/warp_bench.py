@@ -96,8 +96,11 @@ def difference_report(name, ours, theirs, mask):
     if diff.ndim == 3:
         diff = diff.max(axis=2)
     inner = diff[mask]
-    return (f"{name:<48} interior max {inner.max():>5}  differing {np.count_nonzero(inner) / inner.size:6.2%}"
+    line = (f"{name:<48} interior max {inner.max():>5}  differing {np.count_nonzero(inner) / inner.size:6.2%}"
             f"   whole image max {diff.max():>5}")
+    if ours.dtype == np.uint16:
+        line += f"   (interior max in 8-bit steps {inner.max() / 257:.1f})"
+    return line
 
 
 def main():

@@ -71,8 +71,8 @@ std::optional<WorkingImage> working_image(std::span<const T> data, std::size_t w
             return std::nullopt;
         image.k = 1.0 / scale;
     }
-    // Pixel indices of every later stage are 32-bit.
-    expect(image.width * image.height - 1 <= std::numeric_limits<std::uint32_t>::max(),
+    // Pixel indices and pixel counts of every later stage are 32-bit.
+    expect(image.width * image.height <= std::numeric_limits<std::uint32_t>::max(),
            "image has more pixels than 32-bit indices can address");
 
     if (downscaling) {

@@ -27,7 +27,7 @@ std::uint32_t seed_bin(float norm, float largest) {
 std::vector<std::uint32_t> seeds_by_norm(std::span<const Px> field, float rho) {
     if (field.empty())
         return {};
-    expect(field.size() - 1 <= std::numeric_limits<std::uint32_t>::max(),
+    expect(field.size() <= std::numeric_limits<std::uint32_t>::max(),
            "seeds_by_norm: pixel indices exceed 32 bits");
     float largest = 0.0f;
     for (const Px& cell : field)

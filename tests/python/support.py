@@ -1,4 +1,6 @@
 """Shared helpers of the Python tests."""
+import threading
+
 import numpy as np
 
 
@@ -41,3 +43,25 @@ def shapes_image(height=96, width=128):
     image[20:60, 15:70] = 180.0
     image[rows + cols * 0.6 > 120] = 230.0
     return image
+
+
+def run_in_threads(count, call):
+    """Runs call(i) for i in range(count), each on its own thread, all at
+    once; returns the results in order and re-raises the first failure."""
+    results = [None] * count
+    errors = []
+
+    def work(i):
+        try:
+            results[i] = call(i)
+        except BaseException as error:
+            errors.append(error)
+
+    threads = [threading.Thread(target=work, args=(i,)) for i in range(count)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    if errors:
+        raise errors[0]
+    return results

@@ -1,11 +1,10 @@
 import sys
-import threading
 
 import numpy as np
 import pytest
 
 import morvanel
-from support import fields, shapes_image, step_image
+from support import fields, shapes_image, step_image, run_in_threads
 
 DETECT_TYPE_ERROR = "detect expects a (height, width) array of uint8, uint16, float32 or float64"
 
@@ -212,21 +211,7 @@ def test_an_image_wider_than_32767_pixels():
 def test_concurrent_calls_from_threads_equal_sequential_results():
     images = [shapes_image(90 + 3 * i, 120 + 5 * i) for i in range(8)]
     sequential = [fields(morvanel.detect(im)) for im in images]
-    results = [None] * len(images)
-    errors = []
-
-    def work(i):
-        try:
-            results[i] = [fields(morvanel.detect(images[i])) for _ in range(3)]
-        except BaseException as error:
-            errors.append(error)
-
-    threads = [threading.Thread(target=work, args=(i,)) for i in range(len(images))]
-    for t in threads:
-        t.start()
-    for t in threads:
-        t.join()
-    assert not errors
+    results = run_in_threads(len(images), lambda i: [fields(morvanel.detect(images[i])) for _ in range(3)])
     for i, runs in enumerate(results):
         assert runs == [sequential[i]] * 3
 

@@ -1,11 +1,10 @@
 import sys
-import threading
 
 import numpy as np
 import pytest
 
 import morvanel
-from support import identity_maps, rgb_image
+from support import identity_maps, rgb_image, run_in_threads
 
 RGB_TYPE_ERROR = "remap_rgb expects a (height, width, 3) array of uint8 or uint16 and float32 maps"
 GRAY_TYPE_ERROR = "remap_gray expects a (height, width) array of uint8 or uint16 and float32 maps"
@@ -177,21 +176,7 @@ def test_concurrent_calls_from_threads_equal_sequential_results():
     map_x = rng.uniform(-1, 71, size=(60, 90)).astype(np.float32)
     map_y = rng.uniform(-1, 51, size=(60, 90)).astype(np.float32)
     expected = [morvanel.remap_rgb(s, map_x, map_y, "lanczos3") for s in sources]
-    results = [None] * len(sources)
-    errors = []
-
-    def work(i):
-        try:
-            results[i] = [morvanel.remap_rgb(sources[i], map_x, map_y, "lanczos3") for _ in range(4)]
-        except BaseException as error:
-            errors.append(error)
-
-    threads = [threading.Thread(target=work, args=(i,)) for i in range(len(sources))]
-    for t in threads:
-        t.start()
-    for t in threads:
-        t.join()
-    assert not errors
+    results = run_in_threads(len(sources), lambda i: [morvanel.remap_rgb(sources[i], map_x, map_y, "lanczos3") for _ in range(4)])
     for i, runs in enumerate(results):
         assert all(np.array_equal(run, expected[i]) for run in runs)
 

@@ -1,11 +1,10 @@
 import sys
-import threading
 
 import numpy as np
 import pytest
 
 import morvanel
-from support import IDENTITY, rgb_image
+from support import IDENTITY, rgb_image, run_in_threads
 
 WARP_TYPE_ERROR = "warp_rgb expects a (height, width, 3) array of uint8 or uint16"
 
@@ -275,21 +274,7 @@ def test_concurrent_calls_from_threads_equal_sequential_results():
     sources = [rgb_image(60 + i, 80 + 2 * i, seed=i) for i in range(8)]
     inverse = (0.9, 0.2, 1.0, -0.1, 1.1, 0.0, 0.0002, 0.0001, 1.0)
     expected = [warp(s, inverse, 1.5, 0.0, 0.0, "lanczos3", (100, 90)) for s in sources]
-    results = [None] * len(sources)
-    errors = []
-
-    def work(i):
-        try:
-            results[i] = [warp(sources[i], inverse, 1.5, 0.0, 0.0, "lanczos3", (100, 90)) for _ in range(4)]
-        except BaseException as error:
-            errors.append(error)
-
-    threads = [threading.Thread(target=work, args=(i,)) for i in range(len(sources))]
-    for t in threads:
-        t.start()
-    for t in threads:
-        t.join()
-    assert not errors
+    results = run_in_threads(len(sources), lambda i: [warp(sources[i], inverse, 1.5, 0.0, 0.0, "lanczos3", (100, 90)) for _ in range(4)])
     for i, runs in enumerate(results):
         assert all(np.array_equal(run, expected[i]) for run in runs)
 

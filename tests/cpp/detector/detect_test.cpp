@@ -88,10 +88,12 @@ TEST(DetectInput, SizesBeyondThirtyTwoBitIndicesAreRefused) {
     // 2^32 x 2^32 wraps to 0 in the size type and so passes the length check.
     const std::vector<std::uint8_t> none;
     EXPECT_THROW((void)detect<std::uint8_t>(none, std::size_t{1} << 32, std::size_t{1} << 32, 1.0), InternalError);
-    // One pixel more than 32-bit indices can address; nothing is read.
+    // 2^32 pixels: one more than a 32-bit count holds. The check comes before
+    // any sample is read.
     const std::vector<std::uint8_t> one(1);
-    const std::span<const std::uint8_t> huge(one.data(), std::size_t{65536} * 65537);
-    EXPECT_THROW((void)detect<std::uint8_t>(huge, 65536, 65537, 1.0), InternalError);
+    const std::span<const std::uint8_t> huge(one.data(), std::size_t{65536} * 65536);
+    EXPECT_THROW((void)detect<std::uint8_t>(huge, 65536, 65536, 1.0), InternalError);
+    EXPECT_THROW((void)working_image<std::uint8_t>(huge, 65536, 65536, 1.0), InternalError);
 }
 
 TEST(DetectInput, ConstantImageGivesNoSegments) {

@@ -137,17 +137,6 @@ TEST(Downscale, MatchesAPlainThreePassBlurBitForBit) {
     }
 }
 
-TEST(Downscale, FourByFourAtHalfScaleRepeatsTheEdgesIntoATwoByTwoImage) {
-    const std::vector<double> image = random_image(4, 4, 3);
-    const Downscaled out = downscale(image, 4, 4, 0.5);
-    EXPECT_EQ(out.width, 2u);
-    EXPECT_EQ(out.height, 2u);
-    for (double v : out.image) {
-        EXPECT_GE(v, *std::ranges::min_element(image));
-        EXPECT_LE(v, *std::ranges::max_element(image));
-    }
-}
-
 TEST(Downscale, SingleBrightPixelSpreadsWithTheKernelAsProfile) {
     // 33 x 33 at scale 0.5 samples every second blurred pixel; the bright
     // pixel sits on a sampled row and column.

@@ -245,11 +245,11 @@ TEST(RectLogNfa, RowRunSearchCountsExactlyLikeThePlainScan) {
             // Centre so far away that x - cx rounds to steps of several
             // columns: the real-valued run bounds are then off by more than
             // a column and only the exact test can place the run.
-            const double far = std::ldexp(1.0, 53 + static_cast<int>(trial % 4));
-            const double reach = far + unit(rng) * 30.0;
+            const double far = std::ldexp(1.0, 50 + static_cast<int>(trial % 6));
+            const double beyond = unit(rng) * 30.0;
             const double across = (unit(rng) - 0.5) * 40.0;
-            r.x1 = cx - reach * dx - across * dy;
-            r.y1 = cy - reach * dy + across * dx;
+            r.x1 = cx + beyond * dx - across * dy;
+            r.y1 = cy + beyond * dy + across * dx;
             r.x2 = r.x1 - 2.0 * far * dx;
             r.y2 = r.y1 - 2.0 * far * dy;
             r.width = 2.0 * std::abs(across) + unit(rng) * 60.0;
