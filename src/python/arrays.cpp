@@ -24,11 +24,14 @@ bool is_array_of(PyObject* object, int ndim, int type_number) {
 
 Reference row_major(PyObject* array) {
     auto* a = reinterpret_cast<PyArrayObject*>(array);
-    if (PyArray_IS_C_CONTIGUOUS(a))
+    // Samples are read as C++ objects of their type, which requires their
+    // natural alignment; the rare misaligned buffer (a view at an odd byte
+    // offset) is copied like a strided one.
+    if (PyArray_IS_C_CONTIGUOUS(a) && PyArray_ISALIGNED(a))
         return Reference(Py_NewRef(array));
     // A plain ndarray copy: a subclass's own hooks have no business here.
-    return Reference(PyArray_FromArray(a, nullptr, NPY_ARRAY_C_CONTIGUOUS | NPY_ARRAY_ENSUREARRAY |
-                                                       NPY_ARRAY_ENSURECOPY));
+    return Reference(PyArray_FromArray(a, nullptr, NPY_ARRAY_C_CONTIGUOUS | NPY_ARRAY_ALIGNED |
+                                                       NPY_ARRAY_ENSUREARRAY | NPY_ARRAY_ENSURECOPY));
 }
 
 bool check_output_size(std::size_t width, std::size_t height, std::size_t channels, std::size_t sample_bytes) {

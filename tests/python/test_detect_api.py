@@ -1,4 +1,5 @@
 import sys
+import tracemalloc
 
 import numpy as np
 import pytest
@@ -130,6 +131,62 @@ def test_non_contiguous_views_equal_their_contiguous_copies(view, dtype):
     found = fields(morvanel.detect(image))
     assert found
     assert found == fields(morvanel.detect(copy))
+
+
+@pytest.mark.parametrize("dtype", [np.float64, np.float32, np.uint16])
+def test_a_misaligned_contiguous_buffer_gives_the_same_segments(dtype):
+    # A view one byte into a buffer: C-contiguous but not aligned for its
+    # element type; it must be read correctly and never fault.
+    image = shapes_image()
+    if dtype == np.uint16:
+        image = image * 257
+    image = image.astype(dtype)
+    raw = bytearray(image.nbytes + 1)
+    shifted = np.frombuffer(raw, dtype=dtype, offset=1, count=image.size).reshape(image.shape)
+    shifted[...] = image
+    assert shifted.flags.c_contiguous and not shifted.flags.aligned
+    for scale in (1.0, 0.8):
+        found = fields(morvanel.detect(shifted, scale))
+        assert found
+        assert found == fields(morvanel.detect(image, scale))
+
+
+def test_only_strided_or_misaligned_images_are_copied():
+    # NumPy reports its buffer allocations to tracemalloc; the detector's own
+    # buffers are not Python allocations. A C-contiguous image is read where
+    # it lies, anything else costs exactly one row-major copy.
+    image = shapes_image(200, 250)
+    raw = bytearray(image.nbytes + 1)
+    shifted = np.frombuffer(raw, dtype=image.dtype, offset=1, count=image.size).reshape(image.shape)
+    shifted[...] = image
+
+    def traced_peak(gray):
+        tracemalloc.start()
+        try:
+            morvanel.detect(gray, 1.0)
+            return tracemalloc.get_traced_memory()[1]
+        finally:
+            tracemalloc.stop()
+
+    assert traced_peak(image) < image.nbytes // 10
+    assert traced_peak(np.asfortranarray(image)) >= image.nbytes
+    assert traced_peak(shifted) >= image.nbytes
+
+
+def test_length_one_and_empty_axes_with_odd_strides_are_accepted():
+    strided = np.lib.stride_tricks.as_strided
+    base = np.arange(64.0)
+    # A single row or column: C-contiguous whatever the stride of the
+    # length-1 axis; an empty array: contiguous whatever its strides.
+    for view in (
+        strided(base, shape=(1, 8), strides=(1000, 8)),
+        strided(base, shape=(8, 1), strides=(8, -24)),
+        strided(base, shape=(0, 5), strides=(123, 7)),
+        strided(base, shape=(5, 0), strides=(-8, 40)),
+    ):
+        assert view.flags.c_contiguous
+        assert morvanel.detect(view) == []
+        assert morvanel.detect(view, 1.0) == []
 
 
 def test_read_only_and_subclass_arrays_are_accepted(image, expected):

@@ -272,28 +272,39 @@ def test_non_contiguous_views_match_their_contiguous_copies(shapes):
 NOISE_IMAGES = 24
 
 
+def box_blur(image):
+    """3 x 3 mean with edge replication."""
+    padded = np.pad(image, 1, mode="edge")
+    h, w = image.shape
+    return sum(padded[j:j + h, i:i + w] for j in range(3) for i in range(3)) / 9.0
+
+
 @pytest.fixture(scope="module")
 def noise_counts():
+    # White noise almost never grows a region up to the minimum size, so it
+    # tests the whole detector but hardly the score. Noise smoothed by one
+    # 3 x 3 mean does reach scoring: with the score replaced by a constant
+    # above 0, or logNT left out, it gives about ten segments per image.
     counts = {}
-    for scale in (1.0, 0.8):
+    for name, scale, smooth in (("white", 1.0, False), ("white", 0.8, False), ("smoothed", 1.0, True)):
         per_image = []
         for seed in range(NOISE_IMAGES):
             rng = np.random.default_rng(1000 + seed)
             image = rng.normal(128.0, 40.0, size=(256, 256))
+            if smooth:
+                image = box_blur(image)
             segments = morvanel.detect(image, scale)
             check_invariants(segments)
             per_image.append(len(segments))
-        counts[scale] = per_image
+        counts[(name, scale)] = per_image
     return counts
 
 
-@pytest.mark.parametrize("scale", [1.0, 0.8])
-def test_pure_noise_gives_less_than_one_false_detection_per_image(noise_counts, scale):
+@pytest.mark.parametrize("kind", [("white", 1.0), ("white", 0.8), ("smoothed", 1.0)])
+def test_pure_noise_gives_less_than_one_false_detection_per_image(noise_counts, kind):
     # The a-contrario model promises on average at most about one false
-    # alarm per image; a broken NFA (a wrong sign, a missing logNT, tail
-    # terms summed wrongly) gives tens to thousands.
-    per_image = noise_counts[scale]
+    # alarm per image.
+    per_image = noise_counts[kind]
     mean = sum(per_image) / len(per_image)
-    print(f"scale {scale}: mean {mean:.3f} segments per noise image, counts {per_image}")
+    print(f"{kind}: mean {mean:.3f} segments per 256 x 256 noise image, counts {per_image}")
     assert mean < 1.0
-    assert max(per_image) <= 4

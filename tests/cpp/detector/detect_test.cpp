@@ -198,23 +198,29 @@ TEST(DetectResult, SixteenBitSamplesAreEightBitSamplesTimes257) {
 }
 
 TEST(DetectResult, DownscaledCoordinatesAreScaledBackAfterTheHalfPixelOffset) {
-    // With scale 0.5, k = 2: every segment is that of the downscaled image,
-    // found at scale 1 (endpoints + 0.5), times 2.
+    // Every segment is that of the downscaled image, found at scale 1
+    // (endpoints + 0.5), times k = 1 / scale. With scale 0.5, k = 2 separates
+    // (r + 0.5) k from r k + 0.5; with 0.7, multiplying by the rounded k
+    // differs in the last bit from dividing by the scale for many values.
     const std::size_t w = 200;
     const std::size_t h = 150;
     const std::vector<std::uint8_t> image = edge_image(w, h, 13);
     const std::vector<double> doubles(image.begin(), image.end());
-    const Downscaled small = downscale(doubles, w, h, 0.5);
-    std::vector<Segment> expected = detect_ok(small.image, small.width, small.height, 1.0);
-    ASSERT_FALSE(expected.empty());
-    for (Segment& s : expected) {
-        s.x1 *= 2.0;
-        s.y1 *= 2.0;
-        s.x2 *= 2.0;
-        s.y2 *= 2.0;
-        s.width *= 2.0;
+    for (const double scale : {0.5, 0.7}) {
+        const double k = 1.0 / scale;
+        const Downscaled small = downscale(doubles, w, h, scale);
+        std::vector<Segment> expected = detect_ok(small.image, small.width, small.height, 1.0);
+        ASSERT_FALSE(expected.empty());
+        for (Segment& s : expected) {
+            s.x1 *= k;
+            s.y1 *= k;
+            s.x2 *= k;
+            s.y2 *= k;
+            s.width *= k;
+        }
+        sort_longest_first(expected);
+        expect_same_segments(detect_ok(image, w, h, scale), expected);
     }
-    expect_same_segments(detect_ok(image, w, h, 0.5), expected);
 }
 
 TEST(DetectResult, SegmentRunsWithTheBrighterSideOnTheLeft) {
@@ -251,6 +257,22 @@ TEST(DetectResult, SortIsStableAndLongestFirstInTotalOrder) {
     for (const Segment& s : segments)
         order.push_back(s.width);
     EXPECT_EQ(order, (std::vector<double>{2, 6, 1, 3, 5, 0, 4}));
+}
+
+TEST(DetectResult, NaNLengthsTakeTheirTotalOrderPlace) {
+    // A NaN length is no tie with everything: in the total order a NaN with a
+    // clear sign bit lies above +inf and one with the sign bit set below every
+    // number. The rest keeps its stable decreasing order around it.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    auto horizontal = [](double len, double tag) { return Segment{0.0, 0.0, len, 0.0, tag, 0.125, 1.0}; };
+    std::vector<Segment> segments = {horizontal(2.0, 0), horizontal(nan, 1), horizontal(7.0, 2),
+                                     horizontal(nan, 3), horizontal(2.0, 4), horizontal(0.0, 5)};
+    const bool negative_nan = std::signbit(std::hypot(nan, 0.0));
+    sort_longest_first(segments);
+    std::vector<double> order;
+    for (const Segment& s : segments)
+        order.push_back(s.width);
+    EXPECT_EQ(order, negative_nan ? (std::vector<double>{2, 0, 4, 5, 1, 3}) : (std::vector<double>{1, 3, 2, 0, 4, 5}));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <limits>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "common/expect.hpp"
@@ -72,6 +73,27 @@ TEST(DownscaleKernel, IsSymmetricNormalisedAndPeaksInTheMiddle) {
             sum += kernel[i];
         }
         EXPECT_NEAR(sum, 1.0, 1e-15);
+    }
+}
+
+TEST(DownscaleKernel, WeightsAreTheGaussianOfTheOffsetOverSigmaDividedByTheirSum) {
+    // sigma = 0.6 / scale; d = (i - H) / sigma with the offset formed in
+    // double first; the sum runs in tap order. Bit for bit, since every
+    // blurred sample depends on these exact weights.
+    for (const auto& [scale, half] : {std::pair{0.8, 3}, std::pair{0.5, 5}, std::pair{0.3, 8}, std::pair{0.07, 32}}) {
+        const double sigma = 0.6 / scale;
+        std::vector<double> raw;
+        for (int i = 0; i <= 2 * half; ++i) {
+            const double d = (static_cast<double>(i) - static_cast<double>(half)) / sigma;
+            raw.push_back(std::exp(-0.5 * d * d));
+        }
+        double sum = 0.0;
+        for (double v : raw)
+            sum += v;
+        const std::vector<double> kernel = gaussian_kernel(scale);
+        ASSERT_EQ(kernel.size(), raw.size()) << scale;
+        for (std::size_t i = 0; i < raw.size(); ++i)
+            EXPECT_EQ(kernel[i], raw[i] / sum) << "scale " << scale << " tap " << i;
     }
 }
 

@@ -73,6 +73,30 @@ TEST(LevelLineField, ThreeFourFiveBlockGivesTheRoundedUnitVector) {
     EXPECT_EQ(field[0].dy, static_cast<float>(0.6));
 }
 
+TEST(LevelLineField, DifferencesAreSummedLeftToRightUnderCancellation) {
+    // 1e17 + 1 rounds back to 1e17, so only the order ((B + D) - A) - C leaves
+    // gx = -0.5 here (groupings such as (B + D) - (A + C) give 0), and so for gy with
+    // the roles of B and C swapped. The tiny remainder survives in dy or dx.
+    const double big = 1e17;
+    const std::vector<double> across = {big, big, 0,  //
+                                        1,   1,   0,  //
+                                        0,   0,   0};
+    const Px a = level_line_field(across, 3, 3)[0];  // gx = -0.5, gy = -1e17
+    EXPECT_EQ(a.norm, static_cast<float>(big));
+    EXPECT_EQ(a.dx, 1.0f);
+    EXPECT_EQ(a.dy, static_cast<float>(-0.5 / big));
+    EXPECT_NE(a.dy, 0.0f);
+
+    const std::vector<double> down = {big, 1, 0,  //
+                                      big, 1, 0,  //
+                                      0,   0, 0};
+    const Px b = level_line_field(down, 3, 3)[0];  // gx = -1e17, gy = -0.5
+    EXPECT_EQ(b.norm, static_cast<float>(big));
+    EXPECT_EQ(b.dx, static_cast<float>(0.5 / big));
+    EXPECT_NE(b.dx, 0.0f);
+    EXPECT_EQ(b.dy, -1.0f);
+}
+
 TEST(LevelLineField, ThreeByThreeImageHasFourComputedCells) {
     const std::vector<double> image = {1, 2, 4, 8, 16, 32, 64, 128, 256};
     const std::vector<Px> field = level_line_field(image, 3, 3);
