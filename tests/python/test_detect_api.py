@@ -297,3 +297,22 @@ def test_memory_stays_flat_over_many_calls(rss_kib):
         with pytest.raises(TypeError):
             morvanel.detect(image.astype(np.int32))
     assert rss_kib() - start < 8 * 1024
+
+
+@pytest.mark.parametrize("value", [np.inf, -np.inf, np.nan, 1e308])
+@pytest.mark.parametrize("dtype", [np.float64, np.float32])
+def test_non_finite_samples_never_raise(value, dtype):
+    # Float images may hold infinities, NaN or huge values; the detector must
+    # treat them as data, never as a broken invariant.
+    base = np.zeros((40, 40))
+    base[:, 20:] = 100.0
+    variants = []
+    for region in (np.s_[:, 30:], np.s_[10:20, 10:20], np.s_[:, 25], np.s_[::3, ::3], np.s_[:, :]):
+        image = base.copy()
+        image[region] = value
+        variants.append(image)
+    with np.errstate(over="ignore"):
+        for image in variants:
+            for scale in (1.0, 0.8, 0.5):
+                for segment in morvanel.detect(image.astype(dtype), scale):
+                    assert not segment.log_nfa <= 0

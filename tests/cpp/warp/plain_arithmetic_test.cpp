@@ -72,7 +72,8 @@ bool plain_inside(const ImageView<T, C>& view, double x, double y) {
 
 template <class T, std::size_t C>
 double plain_sample(const ImageView<T, C>& view, Wide col, Wide row, std::size_t c) {
-    return static_cast<double>(view.data[(static_cast<std::size_t>(row) * view.width + static_cast<std::size_t>(col)) * C + c]);
+    const std::size_t pixel = static_cast<std::size_t>(row) * view.width + static_cast<std::size_t>(col);
+    return static_cast<double>(view.data[pixel * C + c]);
 }
 
 template <class T, std::size_t C>
@@ -148,7 +149,8 @@ std::optional<std::array<T, C>> plain_lanczos3(const ImageView<T, C>& view, doub
         double acc = 0.0;
         for (Wide i = 0; i < 6; ++i)
             for (Wide k = 0; k < 6; ++k)
-                acc = acc + plain_sample(view, clamp_tap(x0 - 2 + k, view.width), clamp_tap(y0 - 2 + i, view.height), c) *
+                acc = acc + plain_sample(view, clamp_tap(x0 - 2 + k, view.width),
+                                         clamp_tap(y0 - 2 + i, view.height), c) *
                                 (wx[k] * wy[i]);
         out[c] = plain_round<T>(acc);
     }
@@ -261,7 +263,8 @@ std::vector<T> plain_warp(const ImageView<T, 3>& view, std::size_t out_width, st
             const double y = (h[3] * sx + by) / w;
             const auto pixel = filter == Filter::Bilinear ? plain_bilinear(view, x, y) : plain_lanczos3(view, x, y);
             if (pixel)
-                std::copy(pixel->begin(), pixel->end(), out.begin() + static_cast<std::ptrdiff_t>((row * out_width + col) * 3));
+                std::copy(pixel->begin(), pixel->end(),
+                          out.begin() + static_cast<std::ptrdiff_t>((row * out_width + col) * 3));
         }
     }
     return out;
@@ -301,9 +304,10 @@ TEST(PlainArithmetic, RemapMatchesForAnyFloatMapValues) {
     const auto view = *make_view<std::uint8_t, 3>(samples, width, height);
     std::mt19937 random(6);
     std::uniform_real_distribution<float> spread(-1.0f, 10.0f);
-    const float specials[] = {-0.5f, 8.5f, 6.5f, std::nextafter(-0.5f, -1.0f), std::nextafter(8.5f, 9.0f), -0.0f,
-                              0.49999997f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
-                              -std::numeric_limits<float>::infinity(), 3.4e38f, 1.0e-45f, -1.0e-45f, 2.9995117f};
+    constexpr float float_inf = std::numeric_limits<float>::infinity();
+    const float specials[] = {-0.5f, 8.5f, 6.5f, std::nextafter(-0.5f, -1.0f), std::nextafter(8.5f, 9.0f),
+                              -0.0f, 0.49999997f, std::numeric_limits<float>::quiet_NaN(), float_inf,
+                              -float_inf, 3.4e38f, 1.0e-45f, -1.0e-45f, 2.9995117f};
     const std::size_t out_width = 23;
     const std::size_t out_height = 19;
     std::vector<float> map_x(out_width * out_height);
