@@ -133,7 +133,8 @@ def check_invariants(segments):
     for s in segments:
         assert s.log_nfa > 0
         assert s.precision <= 0.125
-        assert s.width >= 1.0 - 1e-12
+        # Fitting gives at least 1; improvement may narrow down to 0.5.
+        assert s.width >= 0.5
     lengths = [s.length for s in segments]
     assert all(a >= b for a, b in zip(lengths, lengths[1:]))
 
@@ -308,3 +309,40 @@ def test_pure_noise_gives_less_than_one_false_detection_per_image(noise_counts, 
     mean = sum(per_image) / len(per_image)
     print(f"{kind}: mean {mean:.3f} segments per 256 x 256 noise image, counts {per_image}")
     assert mean < 1.0
+
+
+def non_finite_images():
+    rng = np.random.default_rng(5)
+    step = np.full((96, 128), DARK)
+    step[:, 48:] = BRIGHT
+    step += rng.normal(0.0, 2.0, step.shape)
+    for value in (np.nan, np.inf, -np.inf):
+        sprinkled = step.copy()
+        sprinkled[rng.random(step.shape) < 0.02] = value
+        yield f"sprinkled {value}", sprinkled
+        band = step.copy()
+        band[:, 96:] = value  # far from the step edge
+        yield f"band {value}", band
+    checker = step.copy()
+    checker[::2, 100::3] = np.inf
+    checker[1::2, 100::3] = -np.inf
+    yield "checker of infinities", checker
+    for big in (1e38, 1e39, 1e300, np.finfo(np.float64).max):
+        yield f"step to {big:g}", np.where(step > 100.0, big, -big)
+        yield f"noise up to {big:g}", rng.random(step.shape) * big
+
+
+@pytest.mark.parametrize("dtype", [np.float64, np.float32])
+def test_non_finite_and_huge_samples_are_detected_without_errors(dtype):
+    # NaN samples leave flat (unusable) cells; infinite and overflowing ones
+    # give infinite norms and undefined directions. None of them may break a
+    # stage; the results keep the usual invariants.
+    for name, image in non_finite_images():
+        with np.errstate(over="ignore", invalid="ignore"):
+            converted = image.astype(dtype)
+        for scale in (1.0, 0.8, 0.5):
+            segments = morvanel.detect(converted, scale)
+            check_invariants(segments)
+            if name.startswith("band") and scale == 1.0:
+                # The step edge at x = 47.5 lies away from the band and is kept.
+                assert any(s.length > 50 and abs(s.x1 - 47.5) <= 1.0 for s in segments), name

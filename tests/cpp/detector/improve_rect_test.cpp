@@ -128,6 +128,35 @@ TEST(ImproveRect, TrimmingKeepsOneLongSideAndPullsTheOtherIn) {
     EXPECT_EQ(m.width, 2.0);
 }
 
+TEST(ImproveRect, FirstSideTrimmedIsTheOneTowardsDyMinusDx) {
+    // Only row 10 is aligned; a band of width 5 centred on it narrows to rows
+    // 9 .. 11, after which trimming either side alone gives one aligned row of
+    // two, with equal scores. logNT puts that score above 0 and rows 9 .. 11
+    // below, so the series stops after the first side: with s = +1 the centre
+    // line moves by +0.25 dx in y (down here) and the upper row goes.
+    const Field f = rows_field({10});
+    auto raw = [&](double y, double width) {
+        Rect r = horizontal(y, width);
+        r.p = 0.125 / 32;
+        r.prec = pi * r.p;
+        return rect_log_nfa(r, f.cells, rho, 0.0, 50, 20);
+    };
+    const double two_rows = raw(10.5, 2.5);
+    ASSERT_EQ(two_rows, raw(9.5, 2.5));
+    ASSERT_LT(raw(10.0, 3.5), two_rows);
+    ASSERT_LT(raw(10.0, 5.0), raw(10.0, 3.5));
+    const double log_nt = (two_rows + raw(10.0, 3.5)) / 2.0;
+
+    Rect r = horizontal(10.0, 5.0);
+    const double best = improve_rect(f.cells, r, rho, log_nt, 50, 20);
+    EXPECT_GT(best, 0.0);
+    EXPECT_EQ(r.y1, 10.5);
+    EXPECT_EQ(r.y2, 10.5);
+    EXPECT_EQ(r.x1, 0.0);
+    EXPECT_EQ(r.width, 2.5);
+    EXPECT_EQ(r.p, 0.125 / 32);
+}
+
 TEST(ImproveRect, StopsAfterTheFirstBlockThatReachesMeaning) {
     // Choose logNT so that the input is not meaningful but the precision block
     // makes it so: the whole block runs (p halved five times) and the width

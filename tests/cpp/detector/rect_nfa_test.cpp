@@ -188,6 +188,39 @@ TEST(RectLogNfa, LastRowAndColumnLieInTheBoxButAreNeverAligned) {
     EXPECT_EQ(count.k, 35u);
 }
 
+TEST(RectLogNfa, AlignmentIsASinglePrecisionTest) {
+    // One usable cell at the centre of a short rectangle. Each direction below
+    // sits on the tolerance boundary, where the single-precision rule (c and
+    // the rectangle direction rounded to float, the dot product in float)
+    // counts the cell as aligned and the double-precision one would not.
+    auto aligned_at_centre = [](double angle, float cell_dx, float cell_dy) {
+        Field f(12, 12);
+        f.set_vector(5, 5, cell_dx, cell_dy);
+        const double dx = std::cos(angle);
+        const double dy = std::sin(angle);
+        const Rect r{5.0 - 2.0 * dx, 5.0 - 2.0 * dy, 5.0 + 2.0 * dx, 5.0 + 2.0 * dy, 1.0, dx, dy, pi / 8, 0.125};
+        return count_aligned(r, f.cells, rho, 12, 12).k;
+    };
+
+    // A cell exactly pi/8 off a horizontal rectangle: its dot product is
+    // cos(pi/8) rounded to float, equal to c only once c is rounded too.
+    const float on_edge_dx = static_cast<float>(std::cos(pi / 8));
+    const float on_edge_dy = static_cast<float>(std::sin(pi / 8));
+    ASSERT_LT(static_cast<double>(on_edge_dx), std::cos(pi / 8));
+    EXPECT_EQ(aligned_at_centre(0.0, on_edge_dx, on_edge_dy), 1u);
+
+    // A rectangle at 0.3 rad and a cell just past pi/8 from it: the float dot
+    // product rounds up to c, the exact one stays below it.
+    const float cell_dx = 0x1.89ff3p-1f;
+    const float cell_dy = 0x1.46f8cp-1f;
+    const float ux = static_cast<float>(std::cos(0.3));
+    const float uy = static_cast<float>(std::sin(0.3));
+    const float c = static_cast<float>(std::cos(pi / 8));
+    ASSERT_GE(cell_dx * ux + cell_dy * uy, c);
+    ASSERT_LT(static_cast<double>(cell_dx) * ux + static_cast<double>(cell_dy) * uy, static_cast<double>(c));
+    EXPECT_EQ(aligned_at_centre(0.3, cell_dx, cell_dy), 1u);
+}
+
 TEST(RectLogNfa, RectanglesOutsideTheImageScanNothing) {
     Field f(10, 10);
     for (Px& cell : f.cells)

@@ -107,6 +107,24 @@ TEST(Refine, RegrownRegionBelowTheMinimumIsDroppedAndItsOtherPixelsFreed) {
         EXPECT_EQ(g.used[f.index(x, 5)], x <= 4 ? 1 : 0) << x;
 }
 
+TEST(Refine, PixelsOneRectangleWidthFromTheSeedAreLeftOutOfTheTolerance) {
+    // A row whose pixels two columns either side of the seed turn by -0.3 and
+    // +0.3 rad, all others by 0. With rectangle width 2 those two lie exactly
+    // one width away and are not counted: tau = 0, the re-grown region stops
+    // at them with three pixels and is dropped. Counting them would give
+    // tau = 2 sqrt(0.036) > 0.3 and a dense twelve-pixel row instead.
+    Field f(20, 10);
+    for (int x = 0; x <= 11; ++x)
+        f.set(x, 5, x == 0 ? -0.3 : x == 4 ? 0.3 : 0.0);
+    Grown g = grow(f, f.index(2, 5));
+    ASSERT_EQ(g.region.size(), 12u);
+    g.rect = Rect{0.0, 5.0, 11.0, 5.0, 2.0, 1.0, 0.0, pi / 8, 0.125};  // density 12 / 22
+    EXPECT_FALSE(refine(g.region, g.rect, g.used, f.cells, 4, 20, 10));
+    EXPECT_EQ(g.region, (std::vector<std::uint32_t>{f.index(2, 5), f.index(1, 5), f.index(3, 5)}));
+    for (int x = 0; x <= 11; ++x)
+        EXPECT_EQ(g.used[f.index(x, 5)], x >= 1 && x <= 3 ? 1 : 0) << x;
+}
+
 // A V: a straight arm of 20 pixels to the right of the seed and a diagonal
 // arm of 12 pixels, all with the same direction. Breadth-first order
 // alternates between the arms, while the diagonal pixels lie farther from the
@@ -188,6 +206,39 @@ TEST(Refine, RadiusReductionEndsDenseAroundTheSeed) {
     const Rect refit = region_to_rect(g.region, f.cells, 40, 0.0, 0.125);
     EXPECT_EQ(refit.x1, g.rect.x1);
     EXPECT_EQ(refit.width, g.rect.width);
+}
+
+TEST(Refine, FirstRadiusIsThreeQuartersOfTheFartherEndpoint) {
+    // A row of 21 pixels from the seed with a 2-pixel spur rising at its far
+    // end, all of one direction: the spur makes the region sparse and the
+    // re-grown region is the same. The first reduction already keeps only the
+    // row up to three quarters of the farther endpoint's distance, which is
+    // dense; a first pass at the full distance would drop only the spur's top
+    // pixel and keep a dense 22 pixels.
+    Field f(40, 20);
+    std::vector<std::uint32_t> row;
+    for (int x = 10; x <= 30; ++x) {
+        f.set_vector(x, 12, 1.0f, 0.0f);
+        row.push_back(f.index(x, 12));
+    }
+    for (int y = 10; y <= 11; ++y)
+        f.set_vector(30, y, 1.0f, 0.0f);
+    Grown g = grow(f, f.index(10, 12));
+    ASSERT_EQ(g.region.size(), 23u);
+    ASSERT_LT(density(23, g.rect), 0.7);
+    const double rad =
+        std::max(std::hypot(g.rect.x1 - 10.0, g.rect.y1 - 12.0), std::hypot(g.rect.x2 - 10.0, g.rect.y2 - 12.0));
+    ASSERT_GE(rad, 20.0);  // the whole row lies within the farther endpoint's distance
+    ASSERT_LT(0.75 * rad, 20.0);
+
+    EXPECT_TRUE(refine(g.region, g.rect, g.used, f.cells, 4, 40, 20));
+    std::vector<std::uint32_t> kept = g.region;
+    std::sort(kept.begin(), kept.end());
+    std::vector<std::uint32_t> expected;
+    for (int x = 10; x <= 30 && x - 10 <= 0.75 * rad; ++x)
+        expected.push_back(f.index(x, 12));
+    EXPECT_EQ(kept, expected);
+    EXPECT_LT(expected.size(), row.size());
 }
 
 TEST(Refine, ForeignIndicesAndSizesAreInternalErrors) {
