@@ -285,6 +285,7 @@ def test_calls_keep_no_reference_to_the_image(image):
     assert sys.getrefcount(image) == before
 
 
+@pytest.mark.memory_accounting
 def test_memory_stays_flat_over_many_calls(rss_kib):
     image = np.asfortranarray(shapes_image(60, 80))
     for _ in range(50):

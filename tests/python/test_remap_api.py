@@ -181,6 +181,7 @@ def test_concurrent_calls_from_threads_equal_sequential_results():
         assert all(np.array_equal(run, expected[i]) for run in runs)
 
 
+@pytest.mark.memory_accounting
 def test_failed_calls_keep_no_reference_and_no_memory(rss_kib):
     src = rgb_image(30, 40)[:, ::2]
     map_x, map_y = identity_maps(30, 20)

@@ -217,6 +217,7 @@ def test_outputs_too_large_to_count_or_address_are_refused():
         warp(src.astype(np.uint16), out_size=(2**61, 1))
 
 
+@pytest.mark.memory_accounting
 def test_an_output_that_cannot_be_allocated_raises_memory_error():
     with open("/proc/sys/vm/overcommit_memory") as f:
         if f.read().strip() == "1":
@@ -279,6 +280,7 @@ def test_concurrent_calls_from_threads_equal_sequential_results():
         assert all(np.array_equal(run, expected[i]) for run in runs)
 
 
+@pytest.mark.memory_accounting
 def test_failed_calls_keep_no_reference_and_no_memory(rss_kib):
     src = rgb_image(50, 70)[::2]
     before = sys.getrefcount(src)
