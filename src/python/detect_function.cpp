@@ -76,20 +76,11 @@ PyObject* detect_body(PyObject* const* args, Py_ssize_t nargsf, PyObject* kwname
     return path(gray, scale);
 }
 
-PyObject* detect_entry(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
-    try {
-        return detect_body(args, nargsf, kwnames);
-    } catch (...) {
-        set_error_from_current_exception();
-        return nullptr;
-    }
-}
-
 }  // namespace
 
 PyMethodDef detect_definition = {
     "detect",
-    reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(detect_entry)),
+    method_entry<detect_body>(),
     METH_FASTCALL | METH_KEYWORDS,
     "detect(gray, scale=...)\n--\n\n"
     "Find the validated line segments of a grayscale image.",

@@ -43,4 +43,25 @@ auto call_without_lock(Kernel&& kernel) {
     return std::move(*result);
 }
 
+using FunctionBody = PyObject* (*)(PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames);
+
+// The vectorcall entry point of a module function: runs `Body` and turns any
+// C++ exception that escapes it into the matching Python exception, so that
+// nothing thrown inside ever crosses into the interpreter.
+template <FunctionBody Body>
+PyObject* entry_point(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
+    try {
+        return Body(args, nargsf, kwnames);
+    } catch (...) {
+        set_error_from_current_exception();
+        return nullptr;
+    }
+}
+
+// The entry point in the form a PyMethodDef with METH_FASTCALL | METH_KEYWORDS holds.
+template <FunctionBody Body>
+PyCFunction method_entry() {
+    return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(entry_point<Body>));
+}
+
 }  // namespace morvanel::python

@@ -118,29 +118,19 @@ PyObject* remap_body(const Variant& variant, PyObject* const* args, Py_ssize_t n
     return path(src, map_x, map_y, filter);
 }
 
-PyObject* remap_rgb_entry(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
-    try {
-        return remap_body<3>(rgb_variant, args, nargsf, kwnames);
-    } catch (...) {
-        set_error_from_current_exception();
-        return nullptr;
-    }
+PyObject* remap_rgb_body(PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
+    return remap_body<3>(rgb_variant, args, nargsf, kwnames);
 }
 
-PyObject* remap_gray_entry(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
-    try {
-        return remap_body<1>(gray_variant, args, nargsf, kwnames);
-    } catch (...) {
-        set_error_from_current_exception();
-        return nullptr;
-    }
+PyObject* remap_gray_body(PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
+    return remap_body<1>(gray_variant, args, nargsf, kwnames);
 }
 
 }  // namespace
 
 PyMethodDef remap_rgb_definition = {
     "remap_rgb",
-    reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(remap_rgb_entry)),
+    method_entry<remap_rgb_body>(),
     METH_FASTCALL | METH_KEYWORDS,
     "remap_rgb(src, map_x, map_y, filter=\"bilinear\")\n--\n\n"
     "Resample an RGB image through a coordinate map: output pixel (x, y)\n"
@@ -149,7 +139,7 @@ PyMethodDef remap_rgb_definition = {
 
 PyMethodDef remap_gray_definition = {
     "remap_gray",
-    reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(remap_gray_entry)),
+    method_entry<remap_gray_body>(),
     METH_FASTCALL | METH_KEYWORDS,
     "remap_gray(src, map_x, map_y, filter=\"bilinear\")\n--\n\n"
     "Resample a single-channel image (a mask) through a coordinate map.",

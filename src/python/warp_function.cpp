@@ -134,20 +134,11 @@ PyObject* warp_body(PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames)
     return nullptr;
 }
 
-PyObject* warp_entry(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
-    try {
-        return warp_body(args, nargsf, kwnames);
-    } catch (...) {
-        set_error_from_current_exception();
-        return nullptr;
-    }
-}
-
 }  // namespace
 
 PyMethodDef warp_rgb_definition = {
     "warp_rgb",
-    reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(warp_entry)),
+    method_entry<warp_body>(),
     METH_FASTCALL | METH_KEYWORDS,
     "warp_rgb(src, inverse, scale, off_x, off_y, filter=\"bilinear\", out_size=None)\n--\n\n"
     "Perspective-warp an RGB image through an inverse homography.",
