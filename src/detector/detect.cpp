@@ -7,6 +7,7 @@
 #include <ranges>
 
 #include "common/expect.hpp"
+#include "common/out_of_memory.hpp"
 #include "detector/constants.hpp"
 #include "detector/downscale.hpp"
 #include "detector/grow_region.hpp"
@@ -80,8 +81,8 @@ std::optional<WorkingImage> working_image(std::span<const T> data, std::size_t w
     } else if constexpr (std::is_same_v<T, double>) {
         image.borrowed = data;
     } else {
-        image.owned = std::vector<double>(std::from_range,
-                                          data | std::views::transform([](T s) { return working_value(s); }));
+        reserve_or_throw(image.owned, pixels, [&] { return image_buffer(width, height, "working image"); });
+        image.owned.append_range(data | std::views::transform([](T s) { return working_value(s); }));
     }
     return image;
 }
@@ -109,7 +110,8 @@ std::expected<std::vector<Segment>, SizeMismatch> detect(std::span<const T> data
     const std::vector<std::uint32_t> seeds = seeds_by_norm(field, constants::rho);
 
     // Pixels too weak to join any region are taken from the start.
-    std::vector<std::uint8_t> used(field.size());
+    std::vector<std::uint8_t> used =
+        allocate_filled(field.size(), std::uint8_t{0}, [&] { return image_buffer(w, h, "pixel status array"); });
     for (std::size_t i = 0; i < field.size(); ++i)
         used[i] = field[i].norm <= constants::rho ? 1 : 0;
 

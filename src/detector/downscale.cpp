@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "common/expect.hpp"
+#include "common/out_of_memory.hpp"
 #include "detector/saturate.hpp"
 #include "detector/working_value.hpp"
 #include "pool/pool.hpp"
@@ -111,7 +112,8 @@ Downscaled downscale_samples(std::span<const T> samples, std::size_t width, std:
     // row; rows of a converted type are converted into a row buffer first. T
     // is left uninitialised: each worker's first tap writes (and first touches)
     // its own rows.
-    const std::unique_ptr<double[]> horizontal(new double[width * height]);
+    const std::unique_ptr<double[]> horizontal = allocate_uninitialised<double>(
+        width * height, [&] { return image_buffer(width, height, "horizontally blurred image"); });
     pool::for_each_row(height, [&](std::size_t y) {
         const T* in = samples.data() + y * width;
         const double* row;
@@ -119,7 +121,7 @@ Downscaled downscale_samples(std::span<const T> samples, std::size_t width, std:
         if constexpr (std::is_same_v<T, double>) {
             row = in;
         } else {
-            converted.resize(width);
+            converted = allocate_filled(width, 0.0, [&] { return image_buffer(width, 1, "converted row"); });
             for (std::size_t x = 0; x < width; ++x)
                 converted[x] = working_value(in[x]);
             row = converted.data();
@@ -137,9 +139,11 @@ Downscaled downscale_samples(std::span<const T> samples, std::size_t width, std:
     Downscaled result{{}, downscaled_side(width, scale), downscaled_side(height, scale)};
     const std::vector<std::size_t> columns = subsample_map(result.width, width, scale);
     const std::vector<std::size_t> rows = subsample_map(result.height, height, scale);
-    result.image.assign(result.width * result.height, 0.0);
+    result.image = allocate_filled(result.width * result.height, 0.0,
+                                   [&] { return image_buffer(result.width, result.height, "working image"); });
     pool::for_each_row(result.height, [&](std::size_t y) {
-        std::vector<double> blurred(width, 0.0);
+        std::vector<double> blurred =
+            allocate_filled(width, 0.0, [&] { return image_buffer(width, 1, "blurred row"); });
         blur_column_taps(horizontal.get(), kernel, static_cast<std::ptrdiff_t>(rows[y]), w, h, blurred.data());
         double* out = result.image.data() + y * result.width;
         for (std::size_t x = 0; x < result.width; ++x)

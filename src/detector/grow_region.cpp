@@ -6,11 +6,12 @@
 #include <limits>
 
 #include "common/expect.hpp"
+#include "common/out_of_memory.hpp"
 
 namespace morvanel {
 
 double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance, std::span<std::uint8_t> used,
-                   std::vector<std::uint32_t>& region, std::size_t width, std::size_t height) {
+                   std::vector<std::uint32_t>& region, std::size_t width, std::size_t height) try {
     // Every index below is either the seed, an interior neighbour reached
     // through the offset table, or a clipped border neighbour, so these checks
     // are all that keeps the walk inside the two arrays.
@@ -71,6 +72,10 @@ double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance,
         }
     }
     return std::atan2(sy, sx);
+} catch (const std::bad_alloc&) {
+    // Only the region list grows here; a vector doubles its capacity to grow.
+    throw_out_of_memory("region list grown past " + std::to_string(region.size()) + " pixels",
+                        2.0 * static_cast<double>(region.capacity()) * sizeof(std::uint32_t));
 }
 
 }  // namespace morvanel

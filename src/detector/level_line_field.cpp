@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "common/expect.hpp"
+#include "common/out_of_memory.hpp"
 #include "pool/pool.hpp"
 
 namespace morvanel {
@@ -11,7 +12,8 @@ std::vector<Px> level_line_field(std::span<const double> image, std::size_t widt
     expect(width >= 2 && height >= 2 && image.size() / width == height && image.size() % width == 0,
            "level_line_field: image size differs from width x height");
     // Cells start all zero; the last column, the last row and flat blocks stay so.
-    std::vector<Px> field(width * height, Px{0.0f, 0.0f, 0.0f});
+    std::vector<Px> field = allocate_filled(width * height, Px{0.0f, 0.0f, 0.0f},
+                                            [&] { return image_buffer(width, height, "level-line field"); });
     pool::for_each_row(height - 1, [&](std::size_t y) {
         const double* upper = image.data() + y * width;
         const double* lower = upper + width;

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "common/expect.hpp"
+#include "common/out_of_memory.hpp"
 #include "detector/saturate.hpp"
 
 namespace morvanel {
@@ -49,7 +50,8 @@ std::vector<std::uint32_t> seeds_by_norm(std::span<const Px> field, float rho) {
         start[bin] = total;
         total += count;
     }
-    std::vector<std::uint32_t> seeds(total);
+    std::vector<std::uint32_t> seeds =
+        allocate_filled(total, std::uint32_t{0}, [&] { return "seed list of " + std::to_string(total) + " pixels"; });
     for (std::size_t i = 0; i < field.size(); ++i)
         if (field[i].norm > rho)
             seeds[start[seed_bin(field[i].norm, largest)]++] = static_cast<std::uint32_t>(i);

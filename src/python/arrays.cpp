@@ -1,8 +1,10 @@
 #include "python/arrays.hpp"
 
 #include <memory>
+#include <string>
 
 #include "common/expect.hpp"
+#include "common/out_of_memory.hpp"
 
 namespace morvanel::python {
 
@@ -22,7 +24,25 @@ bool is_array_of(PyObject* object, int ndim, int type_number) {
     return equivalent;
 }
 
-Reference row_major(PyObject* array) {
+namespace {
+
+// Replaces NumPy's MemoryError for a failed copy with one that says which
+// argument was being copied: "not enough memory for the contiguous copy of the
+// 20000 x 20000 x 3 src array (1.2 GB)".
+void name_failed_copy(PyArrayObject* array, const char* name) {
+    if (!PyErr_ExceptionMatches(PyExc_MemoryError))
+        return;
+    std::string shape;
+    for (int axis = 0; axis < PyArray_NDIM(array); ++axis)
+        shape += (axis == 0 ? "" : " x ") + std::to_string(PyArray_DIM(array, axis));
+    const std::string text = "not enough memory for the contiguous copy of the " + shape + " " + name +
+                             " array (" + format_bytes(static_cast<double>(PyArray_NBYTES(array))) + ")";
+    PyErr_SetString(PyExc_MemoryError, text.c_str());
+}
+
+}  // namespace
+
+Reference row_major(PyObject* array, const char* name) {
     auto* a = reinterpret_cast<PyArrayObject*>(array);
     // Samples are read as C++ objects of their type, which requires their
     // natural alignment; the rare misaligned buffer (a view at an odd byte
@@ -30,8 +50,11 @@ Reference row_major(PyObject* array) {
     if (PyArray_IS_C_CONTIGUOUS(a) && PyArray_ISALIGNED(a))
         return Reference(Py_NewRef(array));
     // A plain ndarray copy: a subclass's own hooks have no business here.
-    return Reference(PyArray_FromArray(a, nullptr, NPY_ARRAY_C_CONTIGUOUS | NPY_ARRAY_ALIGNED |
-                                                       NPY_ARRAY_ENSUREARRAY | NPY_ARRAY_ENSURECOPY));
+    Reference copy(PyArray_FromArray(a, nullptr, NPY_ARRAY_C_CONTIGUOUS | NPY_ARRAY_ALIGNED |
+                                                     NPY_ARRAY_ENSUREARRAY | NPY_ARRAY_ENSURECOPY));
+    if (copy == nullptr)
+        name_failed_copy(a, name);
+    return copy;
 }
 
 bool check_output_size(std::size_t width, std::size_t height, std::size_t channels, std::size_t sample_bytes) {

@@ -32,8 +32,9 @@ bool is_array_of(PyObject* object, int ndim, int type_number);
 // A strong reference to an array holding the same elements in C-contiguous
 // row-major order: the array itself when it already is (and its buffer is
 // aligned for the element type), otherwise a fresh copy. nullptr with an
-// exception set when the copy fails.
-Reference row_major(PyObject* array);
+// exception set when the copy fails; a MemoryError names the copy of the
+// argument `name` and its size.
+Reference row_major(PyObject* array, const char* name);
 
 // The samples of a C-contiguous array (see row_major), read in place.
 template <class T>

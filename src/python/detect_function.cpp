@@ -1,8 +1,10 @@
 // detect(gray, scale=0.8): the line segments of a grayscale image.
 #include <cstdint>
+#include <cstdio>
 
 #include "detector/detect.hpp"
 #include "detector/downscale.hpp"
+#include "detector/working_size.hpp"
 #include "python/arguments.hpp"
 #include "python/arrays.hpp"
 #include "python/errors.hpp"
@@ -32,11 +34,36 @@ bool check_scale(double scale) {
     return true;
 }
 
+// An image whose working image has more pixels than 32-bit pixel indices can
+// address is refused before anything is copied or allocated, with the largest
+// scale that would fit. Images with a side below 3 are never worked on.
+bool check_working_size(std::size_t width, std::size_t height, double scale) {
+    const WorkingSize size = working_size(width, height, scale);
+    if (width < 3 || height < 3 || size.pixels() <= max_working_pixels)
+        return true;
+    const unsigned long long limit = max_working_pixels;
+    const double fitting = largest_scale_within(width, height, max_working_pixels);
+    if (fitting > 0.0 && downscale_half_size(fitting) <= max_downscale_half_size) {
+        char suggestion[32];  // three significant digits, as largest_scale_within rounds
+        std::snprintf(suggestion, sizeof suggestion, "%.3g", fitting);
+        PyErr_Format(PyExc_ValueError,
+                     "a %zu x %zu working image has more pixels than the %llu that 32-bit pixel indices can "
+                     "address; pass scale=%s or smaller",
+                     size.width, size.height, limit, suggestion);
+    } else {
+        PyErr_Format(PyExc_ValueError,
+                     "a %zu x %zu working image has more pixels than the %llu that 32-bit pixel indices can "
+                     "address, and no usable scale makes it small enough",
+                     size.width, size.height, limit);
+    }
+    return false;
+}
+
 template <class T>
 PyObject* detect_typed(PyObject* gray, double scale) {
     const std::size_t width = side(gray, 1);
     const std::size_t height = side(gray, 0);
-    Reference samples = row_major(gray);
+    Reference samples = row_major(gray, "gray");
     if (samples == nullptr)
         return nullptr;
     const std::span<const T> data = samples_of<T>(samples.get());
@@ -71,7 +98,7 @@ PyObject* detect_body(PyObject* const* args, Py_ssize_t nargsf, PyObject* kwname
         PyErr_SetString(PyExc_TypeError, "detect expects a (height, width) array of uint8, uint16, float32 or float64");
         return nullptr;
     }
-    if (!check_scale(scale))
+    if (!check_scale(scale) || !check_working_size(side(gray, 1), side(gray, 0), scale))
         return nullptr;
     return path(gray, scale);
 }

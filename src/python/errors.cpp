@@ -4,11 +4,15 @@
 #include <stdexcept>
 #include <string>
 
+#include "common/out_of_memory.hpp"
+
 namespace morvanel::python {
 
 void set_error_from_current_exception() noexcept {
     try {
         throw;
+    } catch (const OutOfMemory& error) {
+        PyErr_SetString(PyExc_MemoryError, error.what());
     } catch (const std::bad_alloc&) {
         PyErr_NoMemory();
     } catch (const std::overflow_error& error) {

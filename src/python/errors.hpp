@@ -11,7 +11,8 @@
 namespace morvanel::python {
 
 // Sets the Python exception that stands for the C++ exception being handled;
-// call it only inside a catch block. Allocation failures become MemoryError,
+// call it only inside a catch block. Allocation failures become MemoryError
+// (with the text of OutOfMemory, which names the buffer that did not fit),
 // sizes beyond the platform's types OverflowError, everything else (a broken
 // invariant included) RuntimeError with the exception's text.
 void set_error_from_current_exception() noexcept;

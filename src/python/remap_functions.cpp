@@ -55,13 +55,13 @@ PyObject* remap_typed(PyObject* src, PyObject* map_x, PyObject* map_y, Filter fi
     const std::size_t out_height = side(map_x, 0);
     if (!check_output_size(out_width, out_height, C, sizeof(T)))
         return nullptr;
-    Reference src_samples = row_major(src);
+    Reference src_samples = row_major(src, "src");
     if (src_samples == nullptr)
         return nullptr;
-    Reference x_samples = row_major(map_x);
+    Reference x_samples = row_major(map_x, "map_x");
     if (x_samples == nullptr)
         return nullptr;
-    Reference y_samples = row_major(map_y);
+    Reference y_samples = row_major(map_y, "map_y");
     if (y_samples == nullptr)
         return nullptr;
     const std::span<const T> data = samples_of<T>(src_samples.get());

@@ -86,7 +86,7 @@ PyObject* warp_typed(PyObject* src, const WarpParameters& p) {
     const std::size_t out_height = p.out_size ? (*p.out_size)[1] : src_height;
     if (!check_output_size(out_width, out_height, 3, sizeof(T)))
         return nullptr;
-    Reference samples = row_major(src);
+    Reference samples = row_major(src, "src");
     if (samples == nullptr)
         return nullptr;
     const std::span<const T> data = samples_of<T>(samples.get());

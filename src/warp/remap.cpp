@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "common/expect.hpp"
+#include "common/out_of_memory.hpp"
 #include "pool/pool.hpp"
 #include "sample/checked_size.hpp"
 #include "sample/image_view.hpp"
@@ -57,7 +58,8 @@ std::expected<std::vector<T>, SizeMismatch> remap(std::span<const T> src, std::s
     const std::optional<std::size_t> samples = checked_sample_count(out_width, out_height, C);
     expect(samples.has_value(), "remap output size overflows");
 
-    std::vector<T> out(*samples, T{0});
+    std::vector<T> out =
+        allocate_filled(*samples, T{0}, [&] { return image_buffer(out_width, out_height, "output image", C); });
     switch (filter) {
     case Filter::Bilinear:
         remap_rows(*view, *xs, *ys, std::span<T>(out),

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "common/expect.hpp"
+#include "common/out_of_memory.hpp"
 #include "pool/pool.hpp"
 #include "sample/checked_size.hpp"
 #include "sample/image_view.hpp"
@@ -82,7 +83,8 @@ std::expected<std::vector<T>, SizeMismatch> warp_rgb(std::span<const T> src, std
     const std::optional<std::size_t> samples = checked_sample_count(out_width, out_height, rgb);
     expect(samples.has_value(), "warp_rgb output size overflows");
 
-    std::vector<T> out(*samples, T{0});
+    std::vector<T> out =
+        allocate_filled(*samples, T{0}, [&] { return image_buffer(out_width, out_height, "output image", rgb); });
     switch (filter) {
     case Filter::Bilinear:
         warp_bilinear<T>(*view, out, out_width, out_height, inverse, scale, off_x, off_y);

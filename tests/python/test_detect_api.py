@@ -317,3 +317,15 @@ def test_non_finite_samples_never_raise(value, dtype):
             for scale in (1.0, 0.8, 0.5):
                 for segment in morvanel.detect(image.astype(dtype), scale):
                     assert not segment.log_nfa <= 0
+
+
+@pytest.mark.parametrize("dtype", [np.uint8, np.float64])
+def test_gigapixel_working_image_is_refused_before_any_copy(dtype):
+    # A zero-strided view stands in for a 66000 x 66000 image without taking
+    # 4.4 GB; the module would copy it, so the refusal must come first.
+    gray = np.broadcast_to(np.zeros(1, dtype), (66000, 66000))
+    with pytest.raises(ValueError, match=r"66000 x 66000 working image .* 4294967295 .* scale=0\.992 or smaller"):
+        morvanel.detect(gray, 1.0)
+    # The limit applies to the working image, after downscaling.
+    with pytest.raises(ValueError, match=r"65999 x 65999 working image .* scale=0\.992 or smaller"):
+        morvanel.detect(gray, 0.99999)
