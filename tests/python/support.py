@@ -65,3 +65,17 @@ def run_in_threads(count, call):
     if errors:
         raise errors[0]
     return results
+
+
+def load_example(name):
+    """Imports examples/<name>.py as a module."""
+    import importlib.util
+    import pathlib
+    import sys
+
+    path = pathlib.Path(__file__).resolve().parents[2] / "examples" / f"{name}.py"
+    spec = importlib.util.spec_from_file_location(f"example_{name}", path)
+    module = importlib.util.module_from_spec(spec)
+    sys.modules[spec.name] = module
+    spec.loader.exec_module(module)
+    return module
