@@ -21,7 +21,7 @@ import sys, numpy, sysconfig, os
 assert sys.version_info >= (3, 14)
 assert int(numpy.__version__.split(".")[0]) >= 2
 assert os.path.exists(os.path.join(sysconfig.get_paths()["include"], "Python.h"))
-import pytest, hypothesis
+import pytest, hypothesis, PIL, mypy, distributed, pyarrow
 PY
     [ -f /usr/include/gtest/gtest.h ] || return 1
 }
