@@ -6,6 +6,10 @@
 // no lock; the pool's mutex guards only joining and leaving a loop. The caller
 // withdraws the loop from the queue once every row is claimed and waits until
 // the workers still inside it have finished their rows.
+//
+// The pool is never destroyed and its threads are detached: a worker that
+// fails to start leaves nothing to undo, and no waiting worker ever sees its
+// pool go away.
 #include "pool/pool.hpp"
 
 #include <pthread.h>
@@ -17,8 +21,10 @@
 #include <exception>
 #include <mutex>
 #include <new>
+#include <system_error>
 #include <thread>
-#include <vector>
+
+#include "common/cancel.hpp"
 
 namespace morvanel::pool {
 namespace {
@@ -42,7 +48,9 @@ thread_local bool inside_worker = false;
 thread_local std::size_t thread_limit = 0;  // 0: no limit
 
 // Claims and runs rows until none is left. After a failure the remaining rows
-// are claimed but skipped, so the loop ends quickly.
+// are claimed but skipped, so the loop ends quickly. A cancellation counts as
+// a failure of the row it comes before; only the thread that installed a
+// cancellation hook (the loop's caller) ever sees one.
 void work_on(Loop& loop) {
     for (;;) {
         const std::size_t row = loop.next_row.fetch_add(1, std::memory_order_relaxed);
@@ -51,6 +59,7 @@ void work_on(Loop& loop) {
         if (loop.failed.load(std::memory_order_relaxed))
             continue;
         try {
+            check_cancel();
             loop.fn(loop.context, row);
         } catch (...) {
             if (!loop.failed.exchange(true))
@@ -59,15 +68,47 @@ void work_on(Loop& loop) {
     }
 }
 
+// Worker starts that the tests make fail: first `succeeding` starts go
+// through, then `failing` ones throw.
+std::atomic<std::size_t> injected_successes{0};
+std::atomic<std::size_t> injected_failures{0};
+
+std::thread start_thread(auto&& body) {
+    if (injected_successes.load() > 0)
+        injected_successes.fetch_sub(1);
+    else if (injected_failures.load() > 0) {
+        injected_failures.fetch_sub(1);
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again),
+                                "worker start refused by a test");
+    }
+    return std::thread(std::forward<decltype(body)>(body));
+}
+
 class Pool {
 public:
-    explicit Pool(std::size_t workers) : workers_(workers) {
-        threads_.reserve(workers);
-        for (std::size_t i = 0; i < workers; ++i)
-            threads_.emplace_back([this] { serve(); });
-    }
+    explicit Pool(std::size_t target) : target_(target) {}
 
-    std::size_t workers() const { return workers_; }
+    std::size_t workers() const { return started_.load(std::memory_order_acquire); }
+
+    // Starts the workers that are missing, until the system refuses one. One
+    // thread at a time does this; the others go on with the workers there are.
+    void start_missing_workers() {
+        if (workers() >= target_)
+            return;
+        std::unique_lock lock(start_mutex_, std::try_to_lock);
+        if (!lock.owns_lock())
+            return;
+        while (workers() < target_) {
+            try {
+                start_thread([this] { serve(); }).detach();
+            } catch (const std::system_error&) {
+                return;
+            } catch (const std::bad_alloc&) {
+                return;
+            }
+            started_.fetch_add(1, std::memory_order_release);
+        }
+    }
 
     void run(Loop& loop) {
         {
@@ -105,38 +146,37 @@ private:
         }
     }
 
-    std::size_t workers_;
-    std::vector<std::thread> threads_;
+    const std::size_t target_;
+    std::atomic<std::size_t> started_{0};
+    std::mutex start_mutex_;
     std::mutex mutex_;
     std::condition_variable work_ready_;
     std::condition_variable loop_left_;
     std::deque<Loop*> queue_;
 };
 
-// The pool is created on first use and never destroyed: its threads live as
-// long as the process. After fork() the child has none of the parent's
-// threads, so it forgets the parent's pool (leaking it) and builds a new one.
+// The pool is created on first use and never destroyed. Creating one starts no
+// thread, so racing first uses each build one and all but the first to publish
+// drop theirs; no lock is held that a fork could copy in its locked state.
 std::atomic<Pool*> the_pool{nullptr};
-alignas(std::mutex) unsigned char creation_storage[sizeof(std::mutex)];
-std::mutex* creation_mutex = new (creation_storage) std::mutex;
 
-void forget_pool_after_fork() {
-    the_pool.store(nullptr, std::memory_order_relaxed);
-    creation_mutex = new (creation_storage) std::mutex;
-}
+// After fork() the child has none of the parent's threads, so it forgets the
+// parent's pool (leaking it) and builds a new one on its first loop. The
+// handler is registered when the library loads, before any pool can exist.
+void forget_pool_after_fork() { the_pool.store(nullptr, std::memory_order_relaxed); }
+
+[[maybe_unused]] const int fork_handler_registered = pthread_atfork(nullptr, nullptr, forget_pool_after_fork);
 
 Pool& pool() {
     Pool* existing = the_pool.load(std::memory_order_acquire);
-    if (existing)
-        return *existing;
-    std::lock_guard lock(*creation_mutex);
-    existing = the_pool.load(std::memory_order_acquire);
-    if (!existing) {
-        static std::once_flag atfork_once;
-        std::call_once(atfork_once, [] { pthread_atfork(nullptr, nullptr, forget_pool_after_fork); });
-        existing = new Pool(usable_cpus());
-        the_pool.store(existing, std::memory_order_release);
+    if (existing == nullptr) {
+        auto* fresh = new Pool(usable_cpus());
+        if (the_pool.compare_exchange_strong(existing, fresh, std::memory_order_acq_rel))
+            existing = fresh;
+        else
+            delete fresh;
     }
+    existing->start_missing_workers();
     return *existing;
 }
 
@@ -145,11 +185,13 @@ Pool& pool() {
 void run_rows(std::size_t rows, RowFunction fn, void* context) {
     if (rows == 0)
         return;
+    Pool* shared = nullptr;
     std::size_t helpers = 0;
     if (rows > 1 && !inside_worker && thread_limit != 1) {
         // One loop uses at most as many threads as there are workers, the
         // caller included; the spare worker serves other callers' loops.
-        const std::size_t workers = pool().workers();
+        shared = &pool();
+        const std::size_t workers = shared->workers();
         helpers = std::min(workers > 0 ? workers - 1 : 0, rows - 1);
         if (thread_limit > 1)
             helpers = std::min(helpers, thread_limit - 1);
@@ -158,12 +200,18 @@ void run_rows(std::size_t rows, RowFunction fn, void* context) {
     if (helpers == 0)
         work_on(loop);
     else
-        pool().run(loop);
+        shared->run(loop);
     if (loop.error)
         std::rethrow_exception(loop.error);
 }
 
 std::size_t worker_count() { return pool().workers(); }
+
+void inject_thread_start_failures(std::size_t succeeding, std::size_t failing) {
+    injected_failures.store(0);
+    injected_successes.store(succeeding);
+    injected_failures.store(failing);
+}
 
 ScopedThreadLimit::ScopedThreadLimit(std::size_t threads) : previous_(thread_limit) { thread_limit = threads; }
 

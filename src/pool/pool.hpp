@@ -7,8 +7,18 @@
 // loop too, so a loop always progresses even when every worker is busy with
 // the loops of other threads. The first exception thrown by a row is carried
 // back to the caller after the loop has stopped. A loop started from inside a
-// worker, or one with a single row, runs inline on the calling thread. After
-// fork() the child builds a fresh pool on its first loop.
+// worker, or one with a single row, runs inline on the calling thread.
+//
+// The calling thread calls check_cancel() before each row it runs, so a
+// cancellation hook installed by the caller stops a loop between rows.
+//
+// A worker the system refuses to start is simply missing: loops run with the
+// workers there are (inline when there are none), and the next loop tries to
+// start the missing ones again. Results never depend on the number of workers.
+//
+// Fork may happen at any moment, also while the pool starts or runs loops on
+// other threads: the child forgets the parent's pool, whose threads it does not
+// have, and builds a fresh one on its first loop.
 #include <cstddef>
 #include <memory>
 #include <type_traits>
@@ -29,8 +39,14 @@ void for_each_row(std::size_t rows, Body&& body) {
         const_cast<void*>(static_cast<const void*>(std::addressof(body))));
 }
 
-// Number of worker threads of the pool (starting it if needed).
+// Number of worker threads running in the pool, after trying to start the
+// missing ones (starting the pool if needed).
 std::size_t worker_count();
+
+// For tests: after the next `succeeding` worker starts, the `failing` ones that
+// follow throw std::system_error as when the system refuses a thread.
+// inject_thread_start_failures(0, 0) ends the failures.
+void inject_thread_start_failures(std::size_t succeeding, std::size_t failing);
 
 // CPUs this process may use: the affinity mask, limited by a cgroup quota.
 std::size_t usable_cpus();

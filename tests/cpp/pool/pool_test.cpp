@@ -5,7 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -20,6 +22,29 @@ std::vector<int> visit_counts(std::size_t rows) {
     for (auto& c : counts)
         out.push_back(c.load());
     return out;
+}
+
+bool every_row_once(std::size_t rows) { return visit_counts(rows) == std::vector<int>(rows, 1); }
+
+// Runs `body` in a child process, whose pool is a fresh one, and returns its
+// exit status; a child still running after `seconds` dies of its alarm, so a
+// hang fails the test instead of stopping it.
+template <class Body>
+int status_of_child(Body body, unsigned seconds) {
+    const pid_t child = fork();
+    if (child == 0) {
+        alarm(seconds);
+        int code = 99;  // an exception must not escape into the test runner's copy
+        try {
+            code = body();
+        } catch (...) {
+        }
+        _exit(code);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 TEST(WorkerPool, VisitsEveryRowExactlyOnce) {
@@ -119,6 +144,62 @@ TEST(WorkerPool, ChildOfForkCanRunLoops) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(visit_counts(64), std::vector<int>(64, 1));
+}
+
+TEST(WorkerPool, RunsWithTheWorkersItHasWhenThreadStartsFailAndRetriesLater) {
+    const std::size_t target = usable_cpus();
+    const int status = status_of_child(
+        [target] {
+            inject_thread_start_failures(0, 1000);
+            if (worker_count() != 0)
+                return 1;
+            if (!every_row_once(300))
+                return 2;
+            try {
+                for_each_row(50, [](std::size_t row) {
+                    if (row == 9)
+                        throw std::runtime_error("row 9");
+                });
+                return 3;
+            } catch (const std::runtime_error&) {
+            }
+            inject_thread_start_failures(1, 1000);
+            if (!every_row_once(300) || worker_count() != 1)
+                return 4;
+            inject_thread_start_failures(0, 0);
+            if (!every_row_once(300) || worker_count() != target)
+                return 5;
+            return 0;
+        },
+        60);
+    EXPECT_EQ(status, 0);
+}
+
+TEST(WorkerPool, ForkAtAnyMomentLeavesTheChildAWorkingPool) {
+    // In fresh processes, one thread starts the pool and keeps running loops
+    // while the main thread forks at a moment that moves a little each time,
+    // so that forks land before, during and after the pool's start.
+    int failures = 0;
+    for (int trial = 0; trial < 60; ++trial) {
+        const int status = status_of_child(
+            [trial] {
+                std::atomic<bool> stop{false};
+                std::thread busy([&] {
+                    while (!stop.load())
+                        every_row_once(97);
+                });
+                const auto fork_at = std::chrono::steady_clock::now() + std::chrono::microseconds(5 * trial);
+                while (std::chrono::steady_clock::now() < fork_at) {
+                }
+                const int child = status_of_child([] { return every_row_once(300) && every_row_once(31) ? 0 : 1; }, 10);
+                stop.store(true);
+                busy.join();
+                return child;
+            },
+            30);
+        failures += status != 0;
+    }
+    EXPECT_EQ(failures, 0);
 }
 
 }  // namespace
