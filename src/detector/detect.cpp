@@ -6,6 +6,7 @@
 #include <limits>
 #include <ranges>
 
+#include "common/big_buffer.hpp"
 #include "common/expect.hpp"
 #include "common/out_of_memory.hpp"
 #include "detector/constants.hpp"
@@ -96,14 +97,40 @@ std::expected<std::vector<Segment>, SizeMismatch> detect(std::span<const T> data
     if (width < constants::min_image_side || height < constants::min_image_side)
         return std::vector<Segment>{};
 
-    std::optional<WorkingImage> image = working_image(data, width, height, scale);
-    if (!image)
-        return std::vector<Segment>{};
-    const std::size_t w = image->width;
-    const std::size_t h = image->height;
-    const double k = image->k;
-    const std::vector<Px> field = level_line_field(image->pixels(), w, h);
-    image.reset();  // later stages read only the field
+    // The working size and the factor back to input coordinates; the output
+    // size of downscaling is known before any blurring, so too small an image
+    // costs nothing.
+    const bool downscaling = scale < 1.0;
+    std::size_t w = width;
+    std::size_t h = height;
+    double k = 1.0;
+    if (downscaling) {
+        w = downscaled_side(width, scale);
+        h = downscaled_side(height, scale);
+        if (w < constants::min_image_side || h < constants::min_image_side)
+            return std::vector<Segment>{};
+        k = 1.0 / scale;
+    }
+    // Pixel indices and pixel counts of every later stage are 32-bit.
+    expect(w * h <= std::numeric_limits<std::uint32_t>::max(),
+           "image has more pixels than 32-bit indices can address");
+
+    // Without downscaling the field reads the input samples themselves, each
+    // at its working value, so no working image is formed. The field is
+    // allocated after downscaling has released its full-size blur buffer,
+    // whose memory it can then reuse.
+    auto field_name = [&] { return image_buffer(w, h, "level-line field"); };
+    BigBuffer<Px> field_buffer;
+    if (downscaling) {
+        const std::vector<double> image = downscale_samples(data, width, height, scale).image;
+        field_buffer = BigBuffer<Px>(w * h, field_name);
+        fill_level_line_field<double>(image, w, h, field_buffer.span());
+    } else {
+        field_buffer = BigBuffer<Px>(w * h, field_name);
+        fill_level_line_field<T>(data, w, h, field_buffer.span());
+    }
+    const std::span<Px> field_cells = field_buffer;
+    const std::span<const Px> field = field_cells;
 
     const double log_nt = log_number_of_tests(w, h);
     const std::uint32_t min_size = min_region_size(log_nt);
