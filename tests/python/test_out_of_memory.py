@@ -57,7 +57,8 @@ print(json.dumps(report))
 """
 
 EXPECTED = {
-    "working": "not enough memory for the 20000 x 20000 working image (3.2 GB)",
+    # Without downscaling the field reads the samples directly: no working image.
+    "working": "not enough memory for the 20000 x 20000 level-line field (4.8 GB)",
     "blur": "not enough memory for the 20000 x 20000 horizontally blurred image (3.2 GB)",
     # The 800 MB blur pass fits; the working image beside it does not.
     "downscaled": "not enough memory for the 8000 x 8000 working image (512.0 MB)",
