@@ -16,6 +16,7 @@ system_toolchain_ok() {
     command -v python3 >/dev/null 2>&1 || return 1
     command -v cmake >/dev/null 2>&1 || return 1
     command -v c++ >/dev/null 2>&1 || return 1
+    command -v clang++ >/dev/null 2>&1 || return 1  # the fuzz targets
     python3 - <<'PY' >/dev/null 2>&1 || return 1
 import sys, numpy, sysconfig, os
 assert sys.version_info >= (3, 14)

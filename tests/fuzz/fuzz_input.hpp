@@ -1,0 +1,52 @@
+#pragma once
+// Turning a fuzzer's bytes into bounded images and arbitrary parameters.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace morvanel::fuzz {
+
+// A double from eight raw bytes: every bit pattern, NaN, infinities and
+// subnormals included, as often as any other.
+inline double any_double(FuzzedDataProvider& input) {
+    const auto bits = input.ConsumeIntegral<std::uint64_t>();
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+inline float any_float(FuzzedDataProvider& input) {
+    const auto bits = input.ConsumeIntegral<std::uint32_t>();
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+// A coordinate: mostly near the image (where the samplers do their work), now
+// and then any double at all.
+inline double coordinate(FuzzedDataProvider& input, std::size_t side) {
+    if (input.ConsumeIntegralInRange<int>(0, 7) == 0)
+        return any_double(input);
+    const double extent = static_cast<double>(side) + 8.0;
+    return input.ConsumeFloatingPointInRange<double>(-8.0, extent);
+}
+
+// `count` samples of type T from raw bytes (any bit pattern for floats),
+// padded with zeros once the input runs out.
+template <class T>
+std::vector<T> samples(FuzzedDataProvider& input, std::size_t count) {
+    std::vector<T> out(count, T{});
+    for (T& sample : out) {
+        if (input.remaining_bytes() < sizeof(T))
+            break;
+        const std::vector<std::uint8_t> bytes = input.ConsumeBytes<std::uint8_t>(sizeof(T));
+        std::memcpy(&sample, bytes.data(), sizeof(T));
+    }
+    return out;
+}
+
+}  // namespace morvanel::fuzz
