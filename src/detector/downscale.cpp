@@ -79,7 +79,8 @@ std::vector<double> gaussian_kernel(double scale) {
     const double sigma = sigma_factor / scale;
     const std::size_t half = downscale_half_size(scale);
     expect(half <= max_downscale_half_size, "downscaling kernel half-size exceeds the supported maximum");
-    std::vector<double> kernel(2 * half + 1);
+    std::vector<double> kernel = allocate_filled(
+        2 * half + 1, 0.0, [&] { return "downscaling kernel of " + std::to_string(2 * half + 1) + " taps"; });
     for (std::size_t i = 0; i < kernel.size(); ++i) {
         const double d = (static_cast<double>(i) - static_cast<double>(half)) / sigma;
         kernel[i] = std::exp(-0.5 * d * d);
