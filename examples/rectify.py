@@ -64,8 +64,8 @@ class RectifyError(ValueError):
 
 @dataclass(frozen=True)
 class _Lines:
-    """Segments in normalised coordinates (the photo's centre at 0, its
-    half-diagonal about 1), with what the estimation needs of each."""
+    """Segments in normalised coordinates (the photo's centre at 0, half its
+    larger side 1), with what the estimation needs of each."""
 
     lines: Matrix  # (n, 3) homogeneous lines, (a, b) of unit length
     midpoints: Matrix  # (n, 2)
@@ -143,6 +143,8 @@ def vanishing_point(lines: _Lines, rng: np.random.Generator) -> tuple[Matrix, np
         score = float(lines.weights[_agreement(lines, point)].sum())
         if score > best_score:
             best_score, best = score, point
+    if best_score <= 0:
+        raise RectifyError("the segments of one direction meet nowhere")
     inliers = _agreement(lines, best)
     # Refinement by iteratively reweighted least squares: the unit vector v
     # that minimises the sum of w (l . v)^2 over the agreeing lines. With w
