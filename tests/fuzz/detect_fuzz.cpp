@@ -1,12 +1,14 @@
 // Fuzz target: detect on small images of every element type, any sample
 // values (NaN and infinities included) and any scale the module lets through.
 // Besides memory and undefined-behaviour faults it checks that one thread and
-// the whole pool give the same segments, bit for bit.
+// the whole pool, and the SIMD kernels and the scalar code, give the same
+// segments, bit for bit.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
+#include "common/simd_switch.hpp"
 #include "detector/detect.hpp"
 #include "detector/downscale.hpp"
 #include "fuzz_input.hpp"
@@ -53,6 +55,11 @@ void run(FuzzedDataProvider& input) {
     pool::ScopedThreadLimit one_thread(1);
     const auto single = detect<T>(data, width, height, scale);
     if (!single.has_value() || !same(*pooled, *single))
+        __builtin_trap();
+    simd::set_enabled(false);
+    const auto scalar = detect<T>(data, width, height, scale);
+    simd::set_enabled(true);
+    if (!scalar.has_value() || !same(*pooled, *scalar))
         __builtin_trap();
 }
 

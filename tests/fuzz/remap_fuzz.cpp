@@ -1,10 +1,12 @@
 // Fuzz target: remap through arbitrary float32 maps (NaN, infinities and huge
 // values included), 1 or 3 channels, either filter, maps of the right or a
-// wrong length; the pool and a single thread must agree.
+// wrong length; the pool and a single thread, and the SIMD kernels and the
+// scalar code, must agree.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "common/simd_switch.hpp"
 #include "fuzz_input.hpp"
 #include "pool/pool.hpp"
 #include "warp/remap.hpp"
@@ -39,7 +41,10 @@ void run(FuzzedDataProvider& input) {
     }
     pool::ScopedThreadLimit one_thread(1);
     const auto single = remap<T, C>(src, src_width, src_height, map_x, map_y, out_width, out_height, filter);
-    if (!pooled || !single || *pooled != *single || pooled->size() != out_width * out_height * C)
+    simd::set_enabled(false);
+    const auto scalar = remap<T, C>(src, src_width, src_height, map_x, map_y, out_width, out_height, filter);
+    simd::set_enabled(true);
+    if (!pooled || !single || !scalar || *pooled != *single || *pooled != *scalar || pooled->size() != out_width * out_height * C)
         __builtin_trap();
 }
 

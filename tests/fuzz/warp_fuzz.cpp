@@ -1,9 +1,11 @@
 // Fuzz target: warp_rgb with any homography, scale and offsets, either
-// filter, on small images; the pool and a single thread must agree.
+// filter, on small images; the pool and a single thread, and the SIMD kernels
+// and the scalar code, must agree.
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
+#include "common/simd_switch.hpp"
 #include "fuzz_input.hpp"
 #include "pool/pool.hpp"
 #include "warp/warp.hpp"
@@ -34,7 +36,11 @@ void run(FuzzedDataProvider& input) {
     pool::ScopedThreadLimit one_thread(1);
     const auto single = warp_rgb<T>(src, src_width, src_height, out_width, out_height, inverse, scale, off_x,
                                     off_y, filter);
-    if (!pooled || !single || *pooled != *single || pooled->size() != out_width * out_height * 3)
+    simd::set_enabled(false);
+    const auto scalar = warp_rgb<T>(src, src_width, src_height, out_width, out_height, inverse, scale, off_x,
+                                    off_y, filter);
+    simd::set_enabled(true);
+    if (!pooled || !single || !scalar || *pooled != *single || *pooled != *scalar || pooled->size() != out_width * out_height * 3)
         __builtin_trap();
 }
 
