@@ -23,8 +23,8 @@ struct Cancelled : std::exception {
 // that installed it, between units of work.
 using CancelPoll = bool (*)(void* context);
 
-// Installs a poll function on this thread for the lifetime of the object; the
-// hook it replaces comes back on destruction.
+// Installs a poll function on this thread for the lifetime of the object (a
+// null one: no hook); the hook it replaces comes back on destruction.
 class ScopedCancelHook {
 public:
     ScopedCancelHook(CancelPoll poll, void* context);

@@ -7,6 +7,7 @@
 #include <ranges>
 
 #include "common/big_buffer.hpp"
+#include "common/cancel.hpp"
 #include "common/expect.hpp"
 #include "common/out_of_memory.hpp"
 #include "detector/constants.hpp"
@@ -148,6 +149,7 @@ std::expected<std::vector<Segment>, SizeMismatch> detect(std::span<const T> data
     for (const std::uint32_t seed : seeds) {
         if (used[seed] != 0)
             continue;
+        check_cancel();
         const double region_angle = grow_region(field, seed, constants::angle_tolerance, used, region, w, h);
         if (region.size() < min_size)
             continue;

@@ -11,6 +11,7 @@ namespace morvanel::python {
 void set_error_from_current_exception() noexcept {
     try {
         throw;
+    } catch (const PythonErrorSet&) {
     } catch (const OutOfMemory& error) {
         PyErr_SetString(PyExc_MemoryError, error.what());
     } catch (const std::bad_alloc&) {

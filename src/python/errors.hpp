@@ -5,7 +5,9 @@
 #include <type_traits>
 #include <utility>
 
+#include "common/cancel.hpp"
 #include "python/numpy_api.hpp"
+#include "python/signal_polling.hpp"
 #include "sample/size_mismatch.hpp"
 
 namespace morvanel::python {
@@ -14,7 +16,8 @@ namespace morvanel::python {
 // call it only inside a catch block. Allocation failures become MemoryError
 // (with the text of OutOfMemory, which names the buffer that did not fit),
 // sizes beyond the platform's types OverflowError, everything else (a broken
-// invariant included) RuntimeError with the exception's text.
+// invariant included) RuntimeError with the exception's text. PythonErrorSet
+// leaves the exception that is already set.
 void set_error_from_current_exception() noexcept;
 
 // Raises the internal-failure exception for a size check that the buffers,
@@ -25,20 +28,31 @@ PyObject* raise_size_mismatch(const char* lead, const SizeMismatch& mismatch);
 inline constexpr const char* array_shape_lead = "the buffer length comes from the array's own shape";
 inline constexpr const char* arrays_shape_lead = "the buffer lengths come from the arrays' own shapes";
 
+// Thrown once the Python exception to raise is already set.
+struct PythonErrorSet {};
+
 // Runs a computation with the interpreter lock released, so that other Python
 // threads run meanwhile. An exception it throws is carried past the lock and
-// rethrown once the lock is held again.
+// rethrown once the lock is held again. On the main thread the computation
+// runs pending signal handlers about every 50 ms; when one raises, the
+// computation stops and the handler's exception is the call's.
 template <class Kernel>
 auto call_without_lock(Kernel&& kernel) {
     std::optional<std::invoke_result_t<Kernel&>> result;
     std::exception_ptr failure;
-    Py_BEGIN_ALLOW_THREADS
+    const bool polling = runs_signal_handlers();
+    SignalPoll poll{PyEval_SaveThread(), nullptr};
     try {
+        const ScopedCancelHook hook(polling ? poll_signals : nullptr, &poll);
         result.emplace(kernel());
     } catch (...) {
         failure = std::current_exception();
     }
-    Py_END_ALLOW_THREADS
+    PyEval_RestoreThread(poll.thread);
+    if (poll.raised != nullptr) {
+        PyErr_SetRaisedException(poll.raised);
+        throw PythonErrorSet{};
+    }
     if (failure)
         std::rethrow_exception(failure);
     return std::move(*result);

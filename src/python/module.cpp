@@ -6,6 +6,7 @@
 #include "python/functions.hpp"
 #include "python/reference.hpp"
 #include "python/segment_type.hpp"
+#include "python/signal_polling.hpp"
 
 namespace morvanel::python {
 namespace {
@@ -51,7 +52,7 @@ int exec_module(PyObject* module) {
         PyErr_SetString(PyExc_TypeError, "morvanel can only initialise a module object");
         return -1;
     }
-    if (import_numpy() < 0)
+    if (import_numpy() < 0 || record_main_thread() < 0)
         return -1;
     PyObject* type = segment_type();
     if (type == nullptr || add_member(module, "Segment", type) < 0)

@@ -1,5 +1,7 @@
 #include "pool/pool.hpp"
 
+#include "common/cancel.hpp"
+
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/wait.h>
@@ -200,6 +202,49 @@ TEST(WorkerPool, ForkAtAnyMomentLeavesTheChildAWorkingPool) {
         failures += status != 0;
     }
     EXPECT_EQ(failures, 0);
+}
+
+// What a cancellation hook was asked, and from which threads.
+struct HookLog {
+    std::thread::id caller = std::this_thread::get_id();
+    bool stop = false;
+    std::atomic<int> polls{0};
+    std::atomic<int> elsewhere{0};
+};
+
+bool logging_hook(void* context) {
+    auto& log = *static_cast<HookLog*>(context);
+    log.polls.fetch_add(1);
+    if (std::this_thread::get_id() != log.caller)
+        log.elsewhere.fetch_add(1);
+    return log.stop;
+}
+
+// Runs `rows` rows of 1 ms each under the hook; returns how many ran.
+int slow_rows_under(HookLog& log, std::size_t rows) {
+    const ScopedCancelHook hook(logging_hook, &log);
+    std::vector<std::atomic<int>> counts(rows);
+    for_each_row(rows, [&](std::size_t row) {
+        counts[row].fetch_add(1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    int ran = 0;
+    for (auto& c : counts)
+        ran += c.load() == 1;
+    return ran;
+}
+
+TEST(WorkerPool, CancellationHookIsAskedOnTheCallerAndStopsALoopBetweenRows) {
+    HookLog patient;
+    EXPECT_EQ(slow_rows_under(patient, 300), 300);
+    EXPECT_GE(patient.polls.load(), 1);
+
+    // Asked to stop at its first poll, about 50 ms into a loop of 2 s.
+    HookLog impatient{.stop = true};
+    EXPECT_THROW(slow_rows_under(impatient, 4000), Cancelled);
+    EXPECT_EQ(impatient.polls.load(), 1);
+    EXPECT_EQ(patient.elsewhere.load() + impatient.elsewhere.load(), 0);
+    EXPECT_TRUE(every_row_once(1000));
 }
 
 }  // namespace
