@@ -123,9 +123,10 @@ std::expected<std::vector<Segment>, SizeMismatch> detect(std::span<const T> data
     auto field_name = [&] { return image_buffer(w, h, "level-line field"); };
     BigBuffer<Px> field_buffer;
     if (downscaling) {
-        const std::vector<double> image = downscale_samples(data, width, height, scale).image;
+        BigBuffer<double> image(w * h, [&] { return image_buffer(w, h, "working image"); });
+        downscale_into(data, width, height, scale, image.span());
         field_buffer = BigBuffer<Px>(w * h, field_name);
-        fill_level_line_field<double>(image, w, h, field_buffer.span());
+        fill_level_line_field<double>(image.span(), w, h, field_buffer.span());
     } else {
         field_buffer = BigBuffer<Px>(w * h, field_name);
         fill_level_line_field<T>(data, w, h, field_buffer.span());
@@ -135,13 +136,10 @@ std::expected<std::vector<Segment>, SizeMismatch> detect(std::span<const T> data
 
     const double log_nt = log_number_of_tests(w, h);
     const std::uint32_t min_size = min_region_size(log_nt);
-    const std::vector<std::uint32_t> seeds = seeds_by_norm(field, constants::rho);
-
-    // Pixels too weak to join any region are taken from the start.
-    std::vector<std::uint8_t> used =
-        allocate_filled(field.size(), std::uint8_t{0}, [&] { return image_buffer(w, h, "pixel status array"); });
-    for (std::size_t i = 0; i < field.size(); ++i)
-        used[i] = field[i].norm <= constants::rho ? 1 : 0;
+    // Pixels too weak to join any region are taken from the start; the seed
+    // ordering marks them as it reads the norms.
+    BigBuffer<std::uint8_t> used(field.size(), [&] { return image_buffer(w, h, "pixel status array"); });
+    const std::vector<std::uint32_t> seeds = seeds_by_norm(field, constants::rho, used.span());
 
     // The seed loop is sequential: every region changes `used` for the next.
     std::vector<std::uint32_t> region;

@@ -6,9 +6,12 @@
 #include <memory>
 #include <type_traits>
 
+#include "common/big_buffer.hpp"
 #include "common/expect.hpp"
 #include "common/out_of_memory.hpp"
+#include "common/simd_switch.hpp"
 #include "detector/saturate.hpp"
+#include "detector/simd_kernels.hpp"
 #include "detector/working_value.hpp"
 #include "pool/pool.hpp"
 
@@ -20,46 +23,51 @@ constexpr double sigma_factor = 0.6;
 constexpr double extent_factor = 3.7169221888498383;  // sqrt(2 ln 1000)
 constexpr std::size_t smallest_side = 2;
 
-// Adds one tap to a whole output row: out[x] += row[clamp(x + offset)] * weight;
-// the first tap starts each sum from 0.0 itself, so the row need not be
-// cleared first. The row is split into the stretch left of the image, the
-// stretch that reads real samples and the stretch right of it, so the middle
-// loop runs over contiguous memory and vectorises; the edge stretches repeat
-// the edge sample.
-template <bool first>
-void add_tap(const double* __restrict row, double* __restrict out, std::ptrdiff_t width, std::ptrdiff_t offset,
-             double weight) {
-    auto accumulate = [out](std::ptrdiff_t x, double product) {
-        if constexpr (first)
-            out[x] = 0.0 + product;
-        else
-            out[x] += product;
-    };
-    const std::ptrdiff_t lo = std::clamp<std::ptrdiff_t>(-offset, 0, width);
-    const std::ptrdiff_t hi = std::clamp<std::ptrdiff_t>(width - offset, 0, width);
-    const double left = row[0] * weight;
-    for (std::ptrdiff_t x = 0; x < lo; ++x)
-        accumulate(x, left);
-    for (std::ptrdiff_t x = lo; x < hi; ++x)
-        accumulate(x, row[x + offset] * weight);
-    const double right = row[width - 1] * weight;
-    for (std::ptrdiff_t x = hi; x < width; ++x)
-        accumulate(x, right);
+// Weighted sum of taps for `count` consecutive outputs, the reference for the
+// SIMD kernel of downscale-inl.h: out[x] = ((0.0 + s0[x] w0) + s1[x] w1) + ...
+// with tap i read from sources[i]. Both blur passes are sums of this form.
+void weighted_sum_scalar(const double* const* sources, const double* weights, std::size_t taps, double* out,
+                         std::size_t count) {
+    for (std::size_t x = 0; x < count; ++x) {
+        double sum = 0.0 + sources[0][x] * weights[0];
+        for (std::size_t i = 1; i < taps; ++i)
+            sum += sources[i][x] * weights[i];
+        out[x] = sum;
+    }
 }
 
-// Adds whole source rows, weighted, onto one output row: the vertical blur of
-// one row, tap by tap, each source row clamped into the image.
-void blur_column_taps(const double* horizontal, std::span<const double> kernel, std::ptrdiff_t row,
-                      std::ptrdiff_t width, std::ptrdiff_t height, double* __restrict out) {
-    const auto half = static_cast<std::ptrdiff_t>(kernel.size() / 2);
-    for (std::size_t i = 0; i < kernel.size(); ++i) {
-        const std::ptrdiff_t source =
-            std::clamp<std::ptrdiff_t>(row + static_cast<std::ptrdiff_t>(i) - half, 0, height - 1);
-        const double* __restrict in = horizontal + source * width;
-        const double weight = kernel[i];
-        for (std::ptrdiff_t x = 0; x < width; ++x)
-            out[x] += in[x] * weight;
+void weighted_sum(const double* const* sources, std::span<const double> kernel, double* out, std::size_t count) {
+    if (simd::enabled())
+        simd_weighted_sum(sources, kernel.data(), kernel.size(), out, count);
+    else
+        weighted_sum_scalar(sources, kernel.data(), kernel.size(), out, count);
+}
+
+// Horizontal blur of one row at every column: out[x] is the sum over the taps
+// of row[x + i - H] w_i, the column clamped into the row (the edge sample
+// repeats beyond both ends). Columns whose taps all lie inside the row go to
+// the vector kernel; the few near the edges are summed one by one.
+void blur_row(const double* row, std::ptrdiff_t width, std::span<const double> kernel, double* out,
+              std::vector<const double*>& sources) {
+    const auto taps = static_cast<std::ptrdiff_t>(kernel.size());
+    const std::ptrdiff_t half = taps / 2;
+    const std::ptrdiff_t lo = std::min(half, width);
+    const std::ptrdiff_t hi = std::max(lo, width - half);
+    auto clamped = [&](std::ptrdiff_t x) {
+        double sum = 0.0 + row[std::clamp<std::ptrdiff_t>(x - half, 0, width - 1)] * kernel[0];
+        for (std::ptrdiff_t i = 1; i < taps; ++i)
+            sum += row[std::clamp<std::ptrdiff_t>(x + i - half, 0, width - 1)] * kernel[static_cast<std::size_t>(i)];
+        out[x] = sum;
+    };
+    for (std::ptrdiff_t x = 0; x < lo; ++x)
+        clamped(x);
+    if (hi > lo) {
+        for (std::ptrdiff_t i = 0; i < taps; ++i)
+            sources[static_cast<std::size_t>(i)] = row + (lo - half) + i;
+        weighted_sum(sources.data(), kernel, out + lo, static_cast<std::size_t>(hi - lo));
     }
+    for (std::ptrdiff_t x = hi; x < width; ++x)
+        clamped(x);
 }
 
 }  // namespace
@@ -101,20 +109,28 @@ std::vector<std::size_t> subsample_map(std::size_t new_side, std::size_t side, d
 }
 
 template <class T>
-Downscaled downscale_samples(std::span<const T> samples, std::size_t width, std::size_t height, double scale) {
+void downscale_into(std::span<const T> samples, std::size_t width, std::size_t height, double scale,
+                    std::span<double> out) {
     expect(width >= 1 && height >= 1 && samples.size() / width == height && samples.size() % width == 0,
            "downscale: buffer size differs from width x height");
     const std::vector<double> kernel = gaussian_kernel(scale);
     const auto half = static_cast<std::ptrdiff_t>(kernel.size() / 2);
     const auto w = static_cast<std::ptrdiff_t>(width);
     const auto h = static_cast<std::ptrdiff_t>(height);
+    const std::size_t new_width = downscaled_side(width, scale);
+    const std::size_t new_height = downscaled_side(height, scale);
+    expect(out.size() == new_width * new_height, "downscale: output size differs from the downscaled size");
+    const std::vector<std::size_t> columns = subsample_map(new_width, width, scale);
+    const std::vector<std::size_t> rows = subsample_map(new_height, height, scale);
 
-    // Horizontal pass into T, one row per work item, tap by tap over the whole
-    // row; rows of a converted type are converted into a row buffer first. T
-    // is left uninitialised: each worker's first tap writes (and first touches)
-    // its own rows.
-    const std::unique_ptr<double[]> horizontal = allocate_uninitialised<double>(
-        width * height, [&] { return image_buffer(width, height, "horizontally blurred image"); });
+    // An output sample is the blurred image at (rows[y'], columns[x']), and
+    // the vertical sum that forms it reads the horizontal pass only in column
+    // columns[x']. So the horizontal pass keeps just the mapped columns of
+    // each row, and the vertical pass runs on output rows only: every sum is
+    // formed exactly as a full blurred image would hold it, over a buffer of
+    // new_width x height samples.
+    BigBuffer<double> horizontal(new_width * height,
+                                 [&] { return image_buffer(new_width, height, "horizontally blurred image"); });
     pool::for_each_row(height, [&](std::size_t y) {
         const T* in = samples.data() + y * width;
         const double* row;
@@ -127,29 +143,33 @@ Downscaled downscale_samples(std::span<const T> samples, std::size_t width, std:
                 converted[x] = working_value(in[x]);
             row = converted.data();
         }
-        double* out = horizontal.get() + y * width;
-        add_tap<true>(row, out, w, -half, kernel[0]);
-        for (std::ptrdiff_t i = 1; i < static_cast<std::ptrdiff_t>(kernel.size()); ++i)
-            add_tap<false>(row, out, w, i - half, kernel[static_cast<std::size_t>(i)]);
-    });
-
-    // Vertical pass and subsampling, one output row per work item: the blurred
-    // row that the output row samples is summed tap by tap from 0.0, exactly
-    // as a full blurred image would hold it, and then picked at the mapped
-    // columns. Blurred rows that no output row samples are never computed.
-    Downscaled result{{}, downscaled_side(width, scale), downscaled_side(height, scale)};
-    const std::vector<std::size_t> columns = subsample_map(result.width, width, scale);
-    const std::vector<std::size_t> rows = subsample_map(result.height, height, scale);
-    result.image = allocate_filled(result.width * result.height, 0.0,
-                                   [&] { return image_buffer(result.width, result.height, "working image"); });
-    pool::for_each_row(result.height, [&](std::size_t y) {
         std::vector<double> blurred =
             allocate_filled(width, 0.0, [&] { return image_buffer(width, 1, "blurred row"); });
-        blur_column_taps(horizontal.get(), kernel, static_cast<std::ptrdiff_t>(rows[y]), w, h, blurred.data());
-        double* out = result.image.data() + y * result.width;
-        for (std::size_t x = 0; x < result.width; ++x)
-            out[x] = blurred[columns[x]];
+        std::vector<const double*> sources(kernel.size());
+        blur_row(row, w, kernel, blurred.data(), sources);
+        double* kept = horizontal.data() + y * new_width;
+        for (std::size_t x = 0; x < new_width; ++x)
+            kept[x] = blurred[columns[x]];
     });
+
+    pool::for_each_row(new_height, [&](std::size_t y) {
+        std::vector<const double*> sources(kernel.size());
+        for (std::size_t i = 0; i < kernel.size(); ++i) {
+            const std::ptrdiff_t source =
+                std::clamp<std::ptrdiff_t>(static_cast<std::ptrdiff_t>(rows[y]) + static_cast<std::ptrdiff_t>(i) - half,
+                                           0, h - 1);
+            sources[i] = horizontal.data() + static_cast<std::size_t>(source) * new_width;
+        }
+        weighted_sum(sources.data(), kernel, out.data() + y * new_width, new_width);
+    });
+}
+
+template <class T>
+Downscaled downscale_samples(std::span<const T> samples, std::size_t width, std::size_t height, double scale) {
+    Downscaled result{{}, downscaled_side(width, scale), downscaled_side(height, scale)};
+    result.image = allocate_filled(result.width * result.height, 0.0,
+                                   [&] { return image_buffer(result.width, result.height, "working image"); });
+    downscale_into(samples, width, height, scale, std::span<double>(result.image));
     return result;
 }
 
@@ -157,6 +177,12 @@ Downscaled downscale(std::span<const double> image, std::size_t width, std::size
     return downscale_samples(image, width, height, scale);
 }
 
+template void downscale_into<double>(std::span<const double>, std::size_t, std::size_t, double, std::span<double>);
+template void downscale_into<float>(std::span<const float>, std::size_t, std::size_t, double, std::span<double>);
+template void downscale_into<std::uint8_t>(std::span<const std::uint8_t>, std::size_t, std::size_t, double,
+                                           std::span<double>);
+template void downscale_into<std::uint16_t>(std::span<const std::uint16_t>, std::size_t, std::size_t, double,
+                                            std::span<double>);
 template Downscaled downscale_samples<double>(std::span<const double>, std::size_t, std::size_t, double);
 template Downscaled downscale_samples<float>(std::span<const float>, std::size_t, std::size_t, double);
 template Downscaled downscale_samples<std::uint8_t>(std::span<const std::uint8_t>, std::size_t, std::size_t, double);

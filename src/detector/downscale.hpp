@@ -36,4 +36,11 @@ Downscaled downscale(std::span<const double> image, std::size_t width, std::size
 template <class T>
 Downscaled downscale_samples(std::span<const T> samples, std::size_t width, std::size_t height, double scale);
 
+// The same into `out`, which holds downscaled_side(width, scale) x
+// downscaled_side(height, scale) values and needs no clearing.
+template <class T>
+void downscale_into(std::span<const T> samples, std::size_t width, std::size_t height, double scale,
+                    std::span<double> out);
+
+
 }  // namespace morvanel

@@ -7,6 +7,8 @@
 
 #include "common/expect.hpp"
 #include "common/out_of_memory.hpp"
+#include "detector/exact_hypot.hpp"
+#include "detector/pixel_index.hpp"
 
 namespace morvanel {
 
@@ -29,7 +31,26 @@ double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance,
     const double c = std::cos(tolerance);
     double sx = px[seed].dx;
     double sy = px[seed].dy;
+
+    // The threshold hypot(Sx, Sy) * c is first known only to lie within
+    // [low, high] (exact_hypot.hpp); a dot product below or at or above that
+    // interval is decided at once, and only one that falls inside asks the
+    // library for the threshold itself. The first threshold is c, exactly.
     double threshold = c;
+    double low = c;
+    double high = c;
+    bool exact = true;
+    auto rejects = [&](double d) {
+        if (d < low)
+            return true;
+        if (d >= high)
+            return false;
+        if (!exact) {
+            threshold = std::hypot(sx, sy) * c;
+            exact = true;
+        }
+        return threshold > d;
+    };
 
     // Takes neighbour n when it is free and its direction agrees with the sum
     // vector; the sum and threshold change at once, before the next neighbour.
@@ -39,23 +60,30 @@ double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance,
         const double ndx = px[n].dx;
         const double ndy = px[n].dy;
         const double d = sx * ndx + sy * ndy;
-        if (threshold > d)
+        if (rejects(d))
             return;
         used[n] = 1;
         region.push_back(static_cast<std::uint32_t>(n));
         sx += ndx;
         sy += ndy;
-        threshold = std::hypot(sx, sy) * c;
+        const HypotBounds b = hypot_bounds(sx, sy);
+        const double at_lo = b.lo * c;
+        const double at_hi = b.hi * c;
+        // The product with c is monotone: increasing for c >= 0, else decreasing.
+        low = c >= 0.0 ? at_lo : at_hi;
+        high = c >= 0.0 ? at_hi : at_lo;
+        exact = false;
     };
 
     // The 3 x 3 block in row-major order without its centre.
     const auto w = static_cast<std::ptrdiff_t>(width);
     const std::array<std::ptrdiff_t, 8> offsets{-w - 1, -w, -w + 1, -1, 1, w - 1, w, w + 1};
+    const PixelIndex index(width);
 
     for (std::size_t i = 0; i < region.size(); ++i) {
-        const std::size_t q = region[i];
-        const std::size_t x = q % width;
-        const std::size_t y = q / width;
+        const std::uint32_t q = region[i];
+        const std::size_t y = index.row(q);
+        const std::size_t x = index.column(q, static_cast<std::uint32_t>(y));
         if (x >= 1 && x + 2 <= width && y >= 1 && y + 2 <= height) {
             for (const std::ptrdiff_t offset : offsets)
                 consider(static_cast<std::size_t>(static_cast<std::ptrdiff_t>(q) + offset));

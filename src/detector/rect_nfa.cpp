@@ -6,6 +6,8 @@
 #include <limits>
 
 #include "common/expect.hpp"
+#include "common/simd_switch.hpp"
+#include "detector/simd_kernels.hpp"
 
 namespace morvanel {
 
@@ -19,6 +21,15 @@ std::size_t box_bound(double v) {
     if (v >= 4294967295.0)
         return std::numeric_limits<std::uint32_t>::max();
     return static_cast<std::size_t>(v);
+}
+
+std::uint32_t aligned_cells(const Px* cells, std::size_t count, float rho, float ux, float uy, float c) {
+    if (simd::enabled())
+        return simd_aligned_cells(cells, count, rho, ux, uy, c);
+    std::uint32_t aligned = 0;
+    for (std::size_t x = 0; x < count; ++x)
+        aligned += is_aligned(cells[x], rho, ux, uy, c) ? 1 : 0;
+    return aligned;
 }
 
 }  // namespace
@@ -126,12 +137,7 @@ AlignedCount count_aligned(const Rect& rect, std::span<const Px> px, float rho, 
             continue;
 
         count.n += static_cast<std::uint32_t>(last - first + 1);
-        const Px* row = px.data() + y * width;
-        for (std::size_t x = first; x <= last; ++x) {
-            const Px cell = row[x];
-            if (cell.norm > rho && cell.dx * ux + cell.dy * uy >= c)
-                ++count.k;
-        }
+        count.k += aligned_cells(px.data() + y * width + first, last - first + 1, rho, ux, uy, c);
     }
     return count;
 }

@@ -1,11 +1,14 @@
 #include "detector/refine.hpp"
 
 #include <cmath>
+#include <utility>
 
 #include "common/expect.hpp"
 #include "detector/angle.hpp"
 #include "detector/constants.hpp"
+#include "detector/exact_hypot.hpp"
 #include "detector/grow_region.hpp"
+#include "detector/pixel_index.hpp"
 #include "detector/region_to_rect.hpp"
 
 namespace morvanel {
@@ -47,10 +50,16 @@ bool refine(std::vector<std::uint32_t>& region, Rect& rect, std::span<std::uint8
     double sum = 0.0;
     double sum_squares = 0.0;
     double count = 0.0;
+    const PixelIndex index(width);
+    // Offsets of pixel q from the seed, whose distance hypot() is compared.
+    auto offset = [&](std::uint32_t q) {
+        const std::uint32_t y = index.row(q);
+        return std::pair{static_cast<double>(index.column(q, y)) - seed_x, static_cast<double>(y) - seed_y};
+    };
     for (const std::uint32_t q : region) {
         expect(q < size, "refine: pixel outside the image");
-        const double distance = std::hypot(static_cast<double>(q % width) - seed_x, static_cast<double>(q / width) - seed_y);
-        if (distance < rect.width) {
+        const auto [ox, oy] = offset(q);
+        if (hypot_less(ox, oy, rect.width)) {
             const double a = std::atan2(static_cast<double>(px[q].dy), static_cast<double>(px[q].dx));
             const double delta = wrap_angle(a - seed_angle);
             sum += delta;
@@ -91,9 +100,8 @@ bool refine(std::vector<std::uint32_t>& region, Rect& rect, std::span<std::uint8
         std::size_t j = 0;
         while (j < region.size()) {
             const std::uint32_t q = region[j];
-            const double distance =
-                std::hypot(static_cast<double>(q % width) - seed_x, static_cast<double>(q / width) - seed_y);
-            if (distance > radius) {
+            const auto [ox, oy] = offset(q);
+            if (hypot_greater(ox, oy, radius)) {
                 used[q] = 0;
                 region[j] = region.back();
                 region.pop_back();

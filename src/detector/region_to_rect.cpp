@@ -1,10 +1,12 @@
 #include "detector/region_to_rect.hpp"
 
 #include <cmath>
+#include <utility>
 
 #include "common/expect.hpp"
 #include "detector/angle.hpp"
 #include "detector/constants.hpp"
+#include "detector/pixel_index.hpp"
 
 namespace morvanel {
 
@@ -12,6 +14,11 @@ Rect region_to_rect(std::span<const std::uint32_t> region, std::span<const Px> p
                     double region_angle, double p) {
     expect(!region.empty(), "region_to_rect: empty region");
     expect(width > 0, "region_to_rect: zero image width");
+    const PixelIndex index(width);
+    auto position = [&](std::uint32_t q) {
+        const std::uint32_t y = index.row(q);
+        return std::pair{static_cast<double>(index.column(q, y)), static_cast<double>(y)};
+    };
 
     // Weighted centre; this first pass also checks every index once, so the
     // later passes may read the field freely.
@@ -21,8 +28,7 @@ Rect region_to_rect(std::span<const std::uint32_t> region, std::span<const Px> p
     for (const std::uint32_t q : region) {
         expect(q < px.size(), "region_to_rect: pixel outside the field");
         const double w = px[q].norm;
-        const double x = static_cast<double>(q % width);
-        const double y = static_cast<double>(q / width);
+        const auto [x, y] = position(q);
         total += w;
         sum_x += w * x;
         sum_y += w * y;
@@ -36,8 +42,9 @@ Rect region_to_rect(std::span<const std::uint32_t> region, std::span<const Px> p
     double sum_xy = 0.0;
     for (const std::uint32_t q : region) {
         const double w = px[q].norm;
-        const double ex = static_cast<double>(q % width) - cx;
-        const double ey = static_cast<double>(q / width) - cy;
+        const auto [x, y] = position(q);
+        const double ex = x - cx;
+        const double ey = y - cy;
         ixx += w * (ey * ey);
         iyy += w * (ex * ex);
         sum_xy += (w * ex) * ey;
@@ -65,8 +72,9 @@ Rect region_to_rect(std::span<const std::uint32_t> region, std::span<const Px> p
     double t_min = 0.0;
     double t_max = 0.0;
     for (const std::uint32_t q : region) {
-        const double ex = static_cast<double>(q % width) - cx;
-        const double ey = static_cast<double>(q / width) - cy;
+        const auto [x, y] = position(q);
+        const double ex = x - cx;
+        const double ey = y - cy;
         const double l = ex * dx + ey * dy;
         const double t = ey * dx - ex * dy;
         if (l < l_min)

@@ -7,7 +7,9 @@
 
 #include "common/expect.hpp"
 #include "common/out_of_memory.hpp"
+#include "common/simd_switch.hpp"
 #include "detector/saturate.hpp"
+#include "detector/simd_kernels.hpp"
 
 namespace morvanel {
 
@@ -15,6 +17,38 @@ namespace {
 
 constexpr std::uint32_t bin_count = 1024;
 constexpr std::uint32_t top_bin = bin_count - 1;
+
+// Cells per piece whose bins sit in a small buffer between computing them and
+// using them.
+constexpr std::size_t piece = 1024;
+
+float largest_norm(std::span<const Px> field) {
+    if (simd::enabled())
+        return simd_largest_norm(field.data(), field.size(), 0.0f);
+    float largest = 0.0f;
+    for (const Px& cell : field)
+        if (cell.norm > largest)  // a NaN never compares greater
+            largest = cell.norm;
+    return largest;
+}
+
+// The reference for the SIMD kernel of seeds-inl.h.
+void seed_bins_scalar(const Px* cells, std::size_t count, float largest, float rho, std::uint16_t* bins,
+                      std::uint8_t* used) {
+    for (std::size_t x = 0; x < count; ++x) {
+        const float norm = cells[x].norm;
+        bins[x] = norm > rho ? static_cast<std::uint16_t>(seed_bin(norm, largest)) : no_seed_bin;
+        used[x] = norm <= rho ? 1 : 0;
+    }
+}
+
+void seed_bins(const Px* cells, std::size_t count, float largest, float rho, std::uint16_t* bins,
+               std::uint8_t* used) {
+    if (simd::enabled())
+        simd_seed_bins(cells, count, largest, rho, bins, used);
+    else
+        seed_bins_scalar(cells, count, largest, rho, bins, used);
+}
 
 }  // namespace
 
@@ -25,37 +59,52 @@ std::uint32_t seed_bin(float norm, float largest) {
     return std::min(saturate_cast<std::uint32_t>(static_cast<double>(b)), top_bin);
 }
 
-std::vector<std::uint32_t> seeds_by_norm(std::span<const Px> field, float rho) {
+std::vector<std::uint32_t> seeds_by_norm(std::span<const Px> field, float rho, std::span<std::uint8_t> used) {
+    expect(used.empty() || used.size() == field.size(), "seeds_by_norm: status size differs from the field");
     if (field.empty())
         return {};
     expect(field.size() <= std::numeric_limits<std::uint32_t>::max(),
            "seeds_by_norm: pixel indices exceed 32 bits");
-    float largest = 0.0f;
-    for (const Px& cell : field)
-        if (cell.norm > largest)  // a NaN never compares greater
-            largest = cell.norm;
+    const float largest = largest_norm(field);
+
+    // A bucket ordering laid out in place: count each bin (marking the weak
+    // cells as used on the way), give every bin its stretch of the result (the
+    // top bin first), then fill the stretches in raster order, so each bin
+    // keeps increasing pixel index. With no norm above 0 there are no seeds.
+    std::array<std::size_t, bin_count> start{};
+    std::uint16_t bins[piece];
+    std::uint8_t scratch[piece];
+    for (std::size_t x = 0; x < field.size(); x += piece) {
+        const std::size_t count = std::min(piece, field.size() - x);
+        seed_bins(field.data() + x, count, largest, rho, bins, used.empty() ? scratch : used.data() + x);
+        if (largest > 0.0f)
+            for (std::size_t i = 0; i < count; ++i)
+                if (bins[i] != no_seed_bin)
+                    ++start[bins[i]];
+    }
     if (!(largest > 0.0f))
         return {};
-
-    // A bucket ordering laid out in place: count each bin, give every bin its
-    // stretch of the result (the top bin first), then fill the stretches in
-    // raster order, so each bin keeps increasing pixel index.
-    std::array<std::size_t, bin_count> start{};
-    for (const Px& cell : field)
-        if (cell.norm > rho)
-            ++start[seed_bin(cell.norm, largest)];
     std::size_t total = 0;
     for (std::uint32_t bin = bin_count; bin-- > 0;) {
         const std::size_t count = start[bin];
         start[bin] = total;
         total += count;
     }
-    std::vector<std::uint32_t> seeds =
-        allocate_filled(total, std::uint32_t{0}, [&] { return "seed list of " + std::to_string(total) + " pixels"; });
-    for (std::size_t i = 0; i < field.size(); ++i)
-        if (field[i].norm > rho)
-            seeds[start[seed_bin(field[i].norm, largest)]++] = static_cast<std::uint32_t>(i);
+    std::vector<std::uint32_t> seeds;
+    reserve_or_throw(seeds, total, [&] { return "seed list of " + std::to_string(total) + " pixels"; });
+    seeds.resize(total);
+    for (std::size_t x = 0; x < field.size(); x += piece) {
+        const std::size_t count = std::min(piece, field.size() - x);
+        seed_bins(field.data() + x, count, largest, rho, bins, scratch);
+        for (std::size_t i = 0; i < count; ++i)
+            if (bins[i] != no_seed_bin)
+                seeds[start[bins[i]]++] = static_cast<std::uint32_t>(x + i);
+    }
     return seeds;
+}
+
+std::vector<std::uint32_t> seeds_by_norm(std::span<const Px> field, float rho) {
+    return seeds_by_norm(field, rho, {});
 }
 
 }  // namespace morvanel

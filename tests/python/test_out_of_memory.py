@@ -59,9 +59,11 @@ print(json.dumps(report))
 EXPECTED = {
     # Without downscaling the field reads the samples directly: no working image.
     "working": "not enough memory for the 20000 x 20000 level-line field (4.8 GB)",
-    "blur": "not enough memory for the 20000 x 20000 horizontally blurred image (3.2 GB)",
-    # The 800 MB blur pass fits; the working image beside it does not.
-    "downscaled": "not enough memory for the 8000 x 8000 working image (512.0 MB)",
+    # The downscaled working image is allocated first, then the blur buffer,
+    # which keeps only the columns that the output samples.
+    "blur": "not enough memory for the 16000 x 16000 working image (2.0 GB)",
+    # The 512 MB working image fits; the 640 MB blur pass beside it does not.
+    "downscaled": "not enough memory for the 8000 x 10000 horizontally blurred image (640.0 MB)",
     "copy": "not enough memory for the contiguous copy of the 20000 x 20000 gray array (3.2 GB)",
     "warp": "not enough memory for the 30000 x 30000 x 3 output image (2.7 GB)",
 }

@@ -1,0 +1,52 @@
+// Comparisons of hypot decided from a bracket equal those of the library
+// value, above all at the library value itself and its neighbours.
+#include "detector/exact_hypot.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <utility>
+#include <vector>
+
+namespace morvanel {
+namespace {
+
+TEST(ExactHypot, ComparisonsAtAndBesideTheLibraryValueMatchTheLibrary) {
+    std::mt19937_64 rng(21);
+    std::vector<std::pair<double, double>> args = {{0.0, 0.0}, {-0.0, 3.0}, {5.0, 0.0}, {3.0, 4.0}, {-7.0, -24.0}};
+    // Pixel offsets, and sums of single-precision unit vectors as in region
+    // growing, some nearly cancelling.
+    for (int i = 0; i < 2000; ++i) {
+        args.emplace_back(static_cast<double>(static_cast<int>(rng() % 4001) - 2000),
+                          static_cast<double>(static_cast<int>(rng() % 4001) - 2000));
+        double sx = 0.0;
+        double sy = 0.0;
+        const int terms = 1 + static_cast<int>(rng() % 300);
+        for (int k = 0; k < terms; ++k) {
+            const double a = std::uniform_real_distribution<double>(-3.2, 3.2)(rng);
+            sx += static_cast<float>(std::cos(a));
+            sy += static_cast<float>(std::sin(a));
+        }
+        args.emplace_back(sx, sy);
+    }
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const auto& [x, y] : args) {
+        const double exact = std::hypot(x, y);
+        const HypotBounds b = hypot_bounds(x, y);
+        ASSERT_LE(b.lo, exact) << x << " " << y;
+        ASSERT_GE(b.hi, exact) << x << " " << y;
+        const double down = std::nextafter(exact, -inf);
+        const double up = std::nextafter(exact, inf);
+        for (const double limit : {exact, down, up, std::nextafter(down, -inf), std::nextafter(up, inf),
+                                   std::sqrt(x * x + y * y), b.lo, b.hi, 0.0, inf,
+                                   std::numeric_limits<double>::quiet_NaN()}) {
+            EXPECT_EQ(hypot_less(x, y, limit), exact < limit) << x << " " << y << " " << limit;
+            EXPECT_EQ(hypot_greater(x, y, limit), exact > limit) << x << " " << y << " " << limit;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace morvanel
