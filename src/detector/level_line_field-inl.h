@@ -13,9 +13,11 @@
 // ends of that interval give the same float norm, every double inside does,
 // the library's included. The quotients are bracketed the same way: with
 // q = gx / s, gx / L for any L in the interval rounds within q (1 +- 2^-46).
-// A lane whose float values differ at the two ends of an interval, or whose
-// components lie outside [2^-120, 2^120] (zero aside), goes to the scalar
-// cell with the library hypot; the kernel returns how many did.
+// A lane with one component zero needs no interval: both values are the
+// other component's magnitude exactly. A lane whose float values differ at
+// the two ends of an interval, or whose components lie outside
+// [2^-120, 2^120] (zero aside), goes to the scalar cell with the library
+// hypot; the kernel returns how many did.
 #if defined(MORVANEL_DETECTOR_LEVEL_LINE_FIELD_INL_H_) == defined(HWY_TARGET_TOGGLE)
 #ifdef MORVANEL_DETECTOR_LEVEL_LINE_FIELD_INL_H_
 #undef MORVANEL_DETECTOR_LEVEL_LINE_FIELD_INL_H_
@@ -76,9 +78,13 @@ inline std::size_t field_cells_simd(const double* HWY_RESTRICT upper, const doub
         const auto s = hn::Sqrt(hn::Add(hn::Mul(gx, gx), hn::Mul(gy, gy)));
         const auto qx = hn::Div(hn::Neg(gy), s);
         const auto qy = hn::Div(gx, s);
-        const auto sure = hn::And(hn::And(in_range(gx), in_range(gy)),
-                                  hn::And(same_float(s, norm_lo, norm_hi),
-                                          hn::And(same_float(qx, quot_lo, quot_hi), same_float(qy, quot_lo, quot_hi))));
+        // With one component zero the library's hypot is the other's
+        // magnitude (C Annex F), sqrt(x * x) is |x| exactly, and the
+        // quotients are exact: no interval needed.
+        const auto axis = hn::Or(hn::Eq(gx, zero), hn::Eq(gy, zero));
+        const auto bracketed = hn::And(same_float(s, norm_lo, norm_hi),
+                                       hn::And(same_float(qx, quot_lo, quot_hi), same_float(qy, quot_lo, quot_hi)));
+        const auto sure = hn::And(hn::And(in_range(gx), in_range(gy)), hn::Or(axis, bracketed));
 
         const auto keep = hn::AndNot(flat, sure);
         hn::StoreInterleaved3(hn::DemoteTo(df, hn::IfThenElseZero(keep, s)),

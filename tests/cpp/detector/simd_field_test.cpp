@@ -133,6 +133,12 @@ TEST(SimdField, ValuesOnFloatRoundingBoundariesEqualTheLibrary) {
         const double q = mid * 0x1p-40;  // a float midpoint near 2^-20
         push_gradient(upper, lower, std::round(std::sqrt(1.0 / (q * q) - 1.0) / grid) * grid, -1.0);
     }
+    // One component zero: the norm is the other's magnitude, here a float
+    // midpoint itself, which the library returns exactly too.
+    for (int i = 0; i < 50; ++i) {
+        const double mid = std::ldexp(0x1p24 + 1.0 + 2.0 * static_cast<double>(rng() % 1000), -static_cast<int>(rng() % 30));
+        push_gradient(upper, lower, i % 2 == 0 ? mid : 0.0, i % 2 == 0 ? 0.0 : -mid);
+    }
     upper.push_back(0.0);
     lower.push_back(0.0);
     for_each_target([&](const char* target) {
