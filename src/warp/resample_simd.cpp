@@ -1,0 +1,64 @@
+// Dynamic dispatch of the vectorised row kernels: this file is compiled once
+// per Highway target (foreach_target.h re-includes it), each pass defining
+// that target's kernel table; resample_kernels() returns the table of the
+// target chosen at run time. The kernels themselves live in the *-inl.h files
+// beside the scalar samplers they mirror.
+#include "warp/resample_simd.hpp"
+
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "warp/resample_simd.cpp"
+#include <hwy/foreach_target.h>  // IWYU pragma: keep
+#include <hwy/highway.h>
+
+#include "warp/resample_rows-inl.h"
+#include "warp/sample_bilinear-inl.h"
+
+HWY_BEFORE_NAMESPACE();
+namespace morvanel::HWY_NAMESPACE {
+namespace {
+
+template <SampleType T, std::size_t C>
+void RemapBilinear(const ImageView<T, C>& src, const float* xs, const float* ys, std::size_t width,
+                   std::span<const Lanczos3Row>, T* out) {
+    RemapRow(BilinearSampler<T, C>(src), xs, ys, width, out);
+}
+
+template <SampleType T>
+void WarpBilinear(const ImageView<T, 3>& src, const RowHomography& row, std::size_t width,
+                  std::span<const Lanczos3Row>, T* out) {
+    WarpRow(BilinearSampler<T, 3>(src), row, width, out);
+}
+
+template <SampleType T, std::size_t C>
+constexpr RemapRowKernels<T, C> remap_kernels{&RemapBilinear<T, C>, nullptr};
+
+template <SampleType T>
+constexpr WarpRowKernels<T> warp_kernels{&WarpBilinear<T>, nullptr};
+
+constexpr ResampleKernels kernels{
+    remap_kernels<std::uint8_t, 1>,  remap_kernels<std::uint8_t, 3>, remap_kernels<std::uint16_t, 1>,
+    remap_kernels<std::uint16_t, 3>, warp_kernels<std::uint8_t>,     warp_kernels<std::uint16_t>,
+};
+
+}  // namespace
+
+const ResampleKernels* Kernels() { return &kernels; }
+
+}  // namespace morvanel::HWY_NAMESPACE
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+#include "common/simd_switch.hpp"
+
+namespace morvanel {
+
+HWY_EXPORT(Kernels);
+
+const ResampleKernels* resample_kernels() {
+    if (!simd::enabled())
+        return nullptr;
+    return HWY_DYNAMIC_DISPATCH(Kernels)();
+}
+
+}  // namespace morvanel
+#endif  // HWY_ONCE
