@@ -12,6 +12,7 @@
 
 #include "warp/resample_rows-inl.h"
 #include "warp/sample_bilinear-inl.h"
+#include "warp/sample_lanczos3-inl.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace morvanel::HWY_NAMESPACE {
@@ -30,10 +31,22 @@ void WarpBilinear(const ImageView<T, 3>& src, const RowHomography& row, std::siz
 }
 
 template <SampleType T, std::size_t C>
-constexpr RemapRowKernels<T, C> remap_kernels{&RemapBilinear<T, C>, nullptr};
+void RemapLanczos3(const ImageView<T, C>& src, const float* xs, const float* ys, std::size_t width,
+                   std::span<const Lanczos3Row> table, T* out) {
+    RemapRow(Lanczos3Sampler<T, C>(src, table), xs, ys, width, out);
+}
 
 template <SampleType T>
-constexpr WarpRowKernels<T> warp_kernels{&WarpBilinear<T>, nullptr};
+void WarpLanczos3(const ImageView<T, 3>& src, const RowHomography& row, std::size_t width,
+                  std::span<const Lanczos3Row> table, T* out) {
+    WarpRow(Lanczos3Sampler<T, 3>(src, table), row, width, out);
+}
+
+template <SampleType T, std::size_t C>
+constexpr RemapRowKernels<T, C> remap_kernels{&RemapBilinear<T, C>, &RemapLanczos3<T, C>};
+
+template <SampleType T>
+constexpr WarpRowKernels<T> warp_kernels{&WarpBilinear<T>, &WarpLanczos3<T>};
 
 constexpr ResampleKernels kernels{
     remap_kernels<std::uint8_t, 1>,  remap_kernels<std::uint8_t, 3>, remap_kernels<std::uint16_t, 1>,

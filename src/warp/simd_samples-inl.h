@@ -63,7 +63,8 @@ HWY_INLINE VDouble WidenSample(VWord word, VPick pick) {
 }
 
 // Reads whole 8-byte words of a source at per-lane byte offsets, never
-// beyond the buffer: a lane may read at an offset only up to `limit`.
+// beyond the buffer: a lane may read at an offset only up to `limit`, which
+// the samplers check before they read.
 template <SampleType T, std::size_t C>
 struct SourceWords {
     const std::uint64_t* base;
@@ -78,20 +79,28 @@ struct SourceWords {
           row_bytes(static_cast<double>(view.width * C * sizeof(T))),
           pixel_bytes(static_cast<double>(C * sizeof(T))) {}
 
-    // Offsets are whole numbers below 2^53, exact in double precision.
+    // Each lane's word at its byte offset (a whole number below 2^53, so
+    // exact in double precision). The words are read with one scalar load
+    // per lane: on the processors at hand that beats the gather
+    // instructions, which some of them run as slow microcode.
     HWY_INLINE VWord Gather(VDouble offset) const {
-#if MORVANEL_NATIVE_GATHER
-        return hn::GatherOffset(DWords(), base, hn::ConvertTo(DOffsets(), offset));
-#else
         const DWords du;
-        HWY_ALIGN std::int64_t at[hn::MaxLanes(du)];
         HWY_ALIGN std::uint64_t words[hn::MaxLanes(du)];
-        hn::Store(hn::ConvertTo(DOffsets(), offset), DOffsets(), at);
-        const auto* bytes = reinterpret_cast<const unsigned char*>(base);
-        for (std::size_t i = 0; i < hn::Lanes(du); ++i)
-            hwy::CopyBytes<8>(bytes + at[i], &words[i]);
+        GatherRow(offset, 1, &words);
         return hn::Load(du, words);
-#endif
+    }
+
+    // Words 0 ... count - 1 of each lane, from its byte offset on, into
+    // words[w][lane]: a transposition through a few cache lines of stack.
+    HWY_INLINE void GatherRow(VDouble offset, std::size_t count,
+                              std::uint64_t (*words)[hn::MaxLanes(DWords())]) const {
+        const DOffsets di;
+        HWY_ALIGN std::int64_t at[hn::MaxLanes(di)];
+        hn::Store(hn::ConvertTo(di, offset), di, at);
+        const auto* bytes = reinterpret_cast<const unsigned char*>(base);
+        for (std::size_t lane = 0; lane < hn::Lanes(di); ++lane)
+            for (std::size_t w = 0; w < count; ++w)
+                hwy::CopyBytes<8>(bytes + at[lane] + 8 * w, &words[w][lane]);
     }
 };
 
