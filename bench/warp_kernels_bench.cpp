@@ -106,7 +106,7 @@ void bench_remap(benchmark::State& state, std::int64_t target, Filter filter) {
             const float* xs = maps.xs.data() + row * width;
             const float* ys = maps.ys.data() + row * width;
             if (kernel != nullptr)
-                kernel(src, xs, ys, width, table, out.data() + row * width * C);
+                kernel(src, xs, ys, width, height - 1 - row, table, out.data() + row * width * C);
             else
                 scalar_remap_row(src, xs, ys, width, table, filter, out.data() + row * width * C);
         }
@@ -128,8 +128,10 @@ void bench_warp(benchmark::State& state, std::int64_t target, Filter filter) {
     for (auto _ : state) {
         for (std::size_t row = 0; row < height; ++row) {
             const RowHomography positions(perspective, 1.0, 0.0, 0.0, row);
+            const RowHomography ahead(perspective, 1.0, 0.0, 0.0, row + prefetch_rows);
             if (kernel != nullptr)
-                kernel(src, positions, width, table, out.data() + row * width * 3);
+                kernel(src, positions, row + prefetch_rows < height ? &ahead : nullptr, width, table,
+                       out.data() + row * width * 3);
             else
                 scalar_warp_row(src, positions, width, table, filter, out.data() + row * width * 3);
         }

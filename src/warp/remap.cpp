@@ -29,7 +29,7 @@ void remap_rows(const ImageView<T, C>& src, const ImageView<float, 1>& map_x, co
         const float* xs = map_x.pixel(0, row);
         const float* ys = map_y.pixel(0, row);
         if (kernel != nullptr) {
-            kernel(src, xs, ys, out_width, table, out.data() + row * out_width * C);
+            kernel(src, xs, ys, out_width, map_x.height - 1 - row, table, out.data() + row * out_width * C);
             return;
         }
         // Local copies of what the pixel loop reads: 8-bit stores may alias

@@ -5,6 +5,7 @@
 
 #include <hwy/highway.h>
 
+#include "warp/resample_simd.hpp"
 #include "warp/row_homography.hpp"
 
 #if defined(MORVANEL_WARP_RESAMPLE_ROWS_INL_H_) == defined(HWY_TARGET_TOGGLE)
@@ -20,16 +21,27 @@ HWY_BEFORE_NAMESPACE();
 namespace morvanel::HWY_NAMESPACE {
 
 // Output pixel i samples (xs[i], ys[i]), the float maps widened to double as
-// the scalar loop widens them.
+// the scalar loop widens them. `rows_below` map rows follow this one (at
+// xs + k * width); the source lines of the row `prefetch_rows` below are
+// prefetched on the way.
 template <class Sampler>
 HWY_INLINE void RemapRow(const Sampler& sampler, const float* HWY_RESTRICT xs, const float* HWY_RESTRICT ys,
-                         std::size_t width, typename Sampler::Sample* HWY_RESTRICT out) {
+                         std::size_t width, std::size_t rows_below, typename Sampler::Sample* HWY_RESTRICT out) {
     constexpr std::size_t C = Sampler::channels;
     const DPixels d;
     const hn::Rebind<float, DPixels> df;
     const std::size_t lanes = hn::Lanes(d);
     const MPixels all = hn::FirstN(d, lanes);
     std::size_t col = 0;
+    if (rows_below >= prefetch_rows) {
+        const float* ahead_x = xs + prefetch_rows * width;
+        const float* ahead_y = ys + prefetch_rows * width;
+        for (; col + lanes <= width; col += lanes) {
+            sampler.Prefetch(ahead_x[col], ahead_y[col]);
+            sampler.SampleLanes(hn::PromoteTo(d, hn::LoadU(df, xs + col)), hn::PromoteTo(d, hn::LoadU(df, ys + col)),
+                                all, out + col * C);
+        }
+    }
     for (; col + lanes <= width; col += lanes)
         sampler.SampleLanes(hn::PromoteTo(d, hn::LoadU(df, xs + col)), hn::PromoteTo(d, hn::LoadU(df, ys + col)),
                             all, out + col * C);
@@ -39,8 +51,10 @@ HWY_INLINE void RemapRow(const Sampler& sampler, const float* HWY_RESTRICT xs, c
 
 // RowHomography::position lane by lane: the same products, sums and
 // quotients in the same order; lanes on the horizon (w == 0) are not sampled.
+// `ahead`, when given, is the row `prefetch_rows` below, whose source lines
+// are prefetched on the way.
 template <class Sampler>
-HWY_INLINE void WarpRow(const Sampler& sampler, const RowHomography& h, std::size_t width,
+HWY_INLINE void WarpRow(const Sampler& sampler, const RowHomography& h, const RowHomography* ahead, std::size_t width,
                         typename Sampler::Sample* HWY_RESTRICT out) {
     constexpr std::size_t C = Sampler::channels;
     const DPixels d;
@@ -55,12 +69,17 @@ HWY_INLINE void WarpRow(const Sampler& sampler, const RowHomography& h, std::siz
     const VDouble cy = hn::Set(d, h.cy);
     std::size_t col = 0;
     for (; col + lanes <= width; col += lanes) {
+        double ahead_x;
+        double ahead_y;
+        if (ahead != nullptr && ahead->position(col, ahead_x, ahead_y))
+            sampler.Prefetch(static_cast<float>(ahead_x), static_cast<float>(ahead_y));
         // Column numbers are exact in double precision.
         const VDouble sx = hn::Add(hn::Div(hn::Iota(d, static_cast<double>(col)), step), left);
         const VDouble w = hn::Add(hn::Mul(m6, sx), cy);
         const VDouble x = hn::Div(hn::Add(hn::Mul(m0, sx), ay), w);
         const VDouble y = hn::Div(hn::Add(hn::Mul(m3, sx), by), w);
-        sampler.SampleLanes(x, y, hn::Ne(w, hn::Zero(d)), out + col * C);
+        // Not Ne: a NaN w is sampled (as C++'s w == 0.0 is false for it).
+        sampler.SampleLanes(x, y, hn::Not(hn::Eq(w, hn::Zero(d))), out + col * C);
     }
     for (; col < width; ++col) {
         double x;

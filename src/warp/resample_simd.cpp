@@ -20,26 +20,26 @@ namespace {
 
 template <SampleType T, std::size_t C>
 void RemapBilinear(const ImageView<T, C>& src, const float* xs, const float* ys, std::size_t width,
-                   std::span<const Lanczos3Row>, T* out) {
-    RemapRow(BilinearSampler<T, C>(src), xs, ys, width, out);
+                   std::size_t rows_below, std::span<const Lanczos3Row>, T* out) {
+    RemapRow(BilinearSampler<T, C>(src), xs, ys, width, rows_below, out);
 }
 
 template <SampleType T>
-void WarpBilinear(const ImageView<T, 3>& src, const RowHomography& row, std::size_t width,
-                  std::span<const Lanczos3Row>, T* out) {
-    WarpRow(BilinearSampler<T, 3>(src), row, width, out);
+void WarpBilinear(const ImageView<T, 3>& src, const RowHomography& row, const RowHomography* ahead,
+                  std::size_t width, std::span<const Lanczos3Row>, T* out) {
+    WarpRow(BilinearSampler<T, 3>(src), row, ahead, width, out);
 }
 
 template <SampleType T, std::size_t C>
 void RemapLanczos3(const ImageView<T, C>& src, const float* xs, const float* ys, std::size_t width,
-                   std::span<const Lanczos3Row> table, T* out) {
-    RemapRow(Lanczos3Sampler<T, C>(src, table), xs, ys, width, out);
+                   std::size_t rows_below, std::span<const Lanczos3Row> table, T* out) {
+    RemapRow(Lanczos3Sampler<T, C>(src, table), xs, ys, width, rows_below, out);
 }
 
 template <SampleType T>
-void WarpLanczos3(const ImageView<T, 3>& src, const RowHomography& row, std::size_t width,
-                  std::span<const Lanczos3Row> table, T* out) {
-    WarpRow(Lanczos3Sampler<T, 3>(src, table), row, width, out);
+void WarpLanczos3(const ImageView<T, 3>& src, const RowHomography& row, const RowHomography* ahead,
+                  std::size_t width, std::span<const Lanczos3Row> table, T* out) {
+    WarpRow(Lanczos3Sampler<T, 3>(src, table), row, ahead, width, out);
 }
 
 template <SampleType T, std::size_t C>

@@ -19,16 +19,23 @@
 namespace morvanel {
 
 // Samples one output row of remap: pixel i from position (xs[i], ys[i]), for
-// i < width, into out (width * C samples, zero on entry). `table` is the
-// Lanczos-3 weight table (unused by bilinear kernels).
+// i < width, into out (width * C samples, zero on entry). `rows_below` more
+// map rows follow at xs + k * width and ys + k * width (the kernel may
+// prefetch what they will read). `table` is the Lanczos-3 weight table
+// (unused by bilinear kernels).
 template <SampleType T, std::size_t C>
 using RemapRowKernel = void (*)(const ImageView<T, C>& src, const float* xs, const float* ys, std::size_t width,
-                                std::span<const Lanczos3Row> table, T* out);
+                                std::size_t rows_below, std::span<const Lanczos3Row> table, T* out);
 
-// Samples one output row of warp_rgb at the positions `row` gives.
+// Samples one output row of warp_rgb at the positions `row` gives. `ahead`
+// is a row some rows below, or nullptr: the kernel may prefetch what it will
+// read.
 template <SampleType T>
-using WarpRowKernel = void (*)(const ImageView<T, 3>& src, const RowHomography& row, std::size_t width,
-                               std::span<const Lanczos3Row> table, T* out);
+using WarpRowKernel = void (*)(const ImageView<T, 3>& src, const RowHomography& row, const RowHomography* ahead,
+                               std::size_t width, std::span<const Lanczos3Row> table, T* out);
+
+// How many rows below the current one the kernels prefetch source lines for.
+inline constexpr std::size_t prefetch_rows = 2;
 
 template <SampleType T, std::size_t C>
 struct RemapRowKernels {

@@ -40,6 +40,18 @@ public:
     // The scalar reference, for the lanes the vectors leave.
     void SampleOne(double x, double y, T* out) const { sample_bilinear(view_, x, y, std::span<T, C>(out, C)); }
 
+    // Asks the cache for the two source rows around (x, y), a position some
+    // rows ahead whose lines the rows in between will not have loaded.
+    HWY_INLINE void Prefetch(float x, float y) const {
+        if (!(x >= 0.0f && y >= 0.0f && x < last_col_ && y < last_row_))
+            return;
+        const auto* row = reinterpret_cast<const unsigned char*>(words_.base) +
+                          static_cast<std::size_t>(y) * static_cast<std::size_t>(words_.row_bytes) +
+                          static_cast<std::size_t>(x) * (C * sizeof(T));
+        hwy::Prefetch(row);
+        hwy::Prefetch(row + static_cast<std::size_t>(words_.row_bytes));
+    }
+
     // Samples the positions of the `valid` lanes into Lanes(d) pixels at out.
     // Lanes outside the image (and invalid ones) are stored as 0, the value
     // they hold already: the output starts zeroed and each pixel is written

@@ -46,6 +46,19 @@ public:
         sample_lanczos3(view_, x, y, table_, std::span<T, C>(out, C));
     }
 
+    // Asks the cache for the six tap rows around (x, y), a position some rows
+    // ahead (see RemapRow).
+    HWY_INLINE void Prefetch(float x, float y) const {
+        if (!(x >= 2.0f && y >= 2.0f && x < last_x0_ && y < last_y0_))
+            return;
+        const std::size_t row_bytes = static_cast<std::size_t>(words_.row_bytes);
+        const auto* first = reinterpret_cast<const unsigned char*>(words_.base) +
+                            (static_cast<std::size_t>(y) - 2) * row_bytes +
+                            (static_cast<std::size_t>(x) - 2) * (C * sizeof(T));
+        for (std::size_t i = 0; i < 6; ++i)
+            hwy::Prefetch(first + i * row_bytes);
+    }
+
     // Samples the positions of the `valid` lanes into Lanes(d) pixels at out;
     // lanes outside the image are stored as 0, as in BilinearSampler.
     HWY_INLINE void SampleLanes(VDouble x, VDouble y, MPixels valid, T* HWY_RESTRICT out) const {

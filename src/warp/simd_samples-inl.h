@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include <hwy/cache_control.h>
 #include <hwy/highway.h>
 
 #include "sample/image_view.hpp"

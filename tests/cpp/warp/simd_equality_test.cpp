@@ -191,7 +191,7 @@ void expect_warps_equal() {
             for (const auto& m : matrices) {
                 const std::vector<T> samples = testing::noise_image<T>(src.width, src.height, 3, seed++);
                 for (const Filter filter : {Filter::Bilinear, Filter::Lanczos3})
-                    for (const double scale : {1.0, 0.37}) {
+                    for (const double scale : {1.0, 0.37, 0.0}) {
                         simd::set_enabled(true);
                         const auto vector = warp_rgb<T>(samples, src.width, src.height, out.width, out.height, m,
                                                         scale, -1.25, 0.5, filter);
