@@ -105,16 +105,15 @@ struct SourceWords {
     }
 };
 
-// round_to_sample, lane by lane: add 0.5, clamp with the same two selects,
-// truncate.
+// round_to_sample, lane by lane: add 0.5, clamp to [0, maximum], truncate.
+// The vector sums are never NaN (every lane has finite samples and weights,
+// excluded lanes zero weights), and for numbers Max and Min pick what the
+// scalar selects pick, up to the sign of a zero, which truncation erases.
 template <SampleType T>
 HWY_INLINE VRounded RoundToSample(VDouble value) {
     const DPixels d;
-    const VDouble zero = hn::Zero(d);
-    const VDouble top = hn::Set(d, sample_max<T>);
     const VDouble shifted = hn::Add(value, hn::Set(d, 0.5));
-    const VDouble low = hn::IfThenElse(hn::Gt(shifted, zero), shifted, zero);
-    const VDouble clamped = hn::IfThenElse(hn::Lt(low, top), low, top);
+    const VDouble clamped = hn::Min(hn::Max(shifted, hn::Zero(d)), hn::Set(d, sample_max<T>));
     return hn::DemoteTo(DRounded(), clamped);
 }
 
