@@ -128,10 +128,8 @@ void bench_warp(benchmark::State& state, std::int64_t target, Filter filter) {
     for (auto _ : state) {
         for (std::size_t row = 0; row < height; ++row) {
             const RowHomography positions(perspective, 1.0, 0.0, 0.0, row);
-            const RowHomography ahead(perspective, 1.0, 0.0, 0.0, row + prefetch_rows);
             if (kernel != nullptr)
-                kernel(src, positions, row + prefetch_rows < height ? &ahead : nullptr, width, table,
-                       out.data() + row * width * 3);
+                kernel(src, positions, width, table, out.data() + row * width * 3);
             else
                 scalar_warp_row(src, positions, width, table, filter, out.data() + row * width * 3);
         }

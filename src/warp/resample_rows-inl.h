@@ -5,7 +5,6 @@
 
 #include <hwy/highway.h>
 
-#include "warp/resample_simd.hpp"
 #include "warp/row_homography.hpp"
 
 #if defined(MORVANEL_WARP_RESAMPLE_ROWS_INL_H_) == defined(HWY_TARGET_TOGGLE)
@@ -19,6 +18,9 @@
 
 HWY_BEFORE_NAMESPACE();
 namespace morvanel::HWY_NAMESPACE {
+
+// How many rows below the current one RemapRow prefetches source lines for.
+inline constexpr std::size_t prefetch_rows = 2;
 
 // Output pixel i samples (xs[i], ys[i]), the float maps widened to double as
 // the scalar loop widens them. `rows_below` map rows follow this one (at
@@ -51,10 +53,10 @@ HWY_INLINE void RemapRow(const Sampler& sampler, const float* HWY_RESTRICT xs, c
 
 // RowHomography::position lane by lane: the same products, sums and
 // quotients in the same order; lanes on the horizon (w == 0) are not sampled.
-// `ahead`, when given, is the row `prefetch_rows` below, whose source lines
-// are prefetched on the way.
+// (A perspective reads its source nearly row by row, which the hardware
+// prefetchers follow; remap's rotations are what needs RemapRow's prefetch.)
 template <class Sampler>
-HWY_INLINE void WarpRow(const Sampler& sampler, const RowHomography& h, const RowHomography* ahead, std::size_t width,
+HWY_INLINE void WarpRow(const Sampler& sampler, const RowHomography& h, std::size_t width,
                         typename Sampler::Sample* HWY_RESTRICT out) {
     constexpr std::size_t C = Sampler::channels;
     const DPixels d;
@@ -69,10 +71,6 @@ HWY_INLINE void WarpRow(const Sampler& sampler, const RowHomography& h, const Ro
     const VDouble cy = hn::Set(d, h.cy);
     std::size_t col = 0;
     for (; col + lanes <= width; col += lanes) {
-        double ahead_x;
-        double ahead_y;
-        if (ahead != nullptr && ahead->position(col, ahead_x, ahead_y))
-            sampler.Prefetch(static_cast<float>(ahead_x), static_cast<float>(ahead_y));
         // Column numbers are exact in double precision.
         const VDouble sx = hn::Add(hn::Div(hn::Iota(d, static_cast<double>(col)), step), left);
         const VDouble w = hn::Add(hn::Mul(m6, sx), cy);

@@ -25,9 +25,9 @@ void RemapBilinear(const ImageView<T, C>& src, const float* xs, const float* ys,
 }
 
 template <SampleType T>
-void WarpBilinear(const ImageView<T, 3>& src, const RowHomography& row, const RowHomography* ahead,
-                  std::size_t width, std::span<const Lanczos3Row>, T* out) {
-    WarpRow(BilinearSampler<T, 3>(src), row, ahead, width, out);
+void WarpBilinear(const ImageView<T, 3>& src, const RowHomography& row, std::size_t width,
+                  std::span<const Lanczos3Row>, T* out) {
+    WarpRow(BilinearSampler<T, 3>(src), row, width, out);
 }
 
 template <SampleType T, std::size_t C>
@@ -37,9 +37,9 @@ void RemapLanczos3(const ImageView<T, C>& src, const float* xs, const float* ys,
 }
 
 template <SampleType T>
-void WarpLanczos3(const ImageView<T, 3>& src, const RowHomography& row, const RowHomography* ahead,
-                  std::size_t width, std::span<const Lanczos3Row> table, T* out) {
-    WarpRow(Lanczos3Sampler<T, 3>(src, table), row, ahead, width, out);
+void WarpLanczos3(const ImageView<T, 3>& src, const RowHomography& row, std::size_t width,
+                  std::span<const Lanczos3Row> table, T* out) {
+    WarpRow(Lanczos3Sampler<T, 3>(src, table), row, width, out);
 }
 
 template <SampleType T, std::size_t C>

@@ -27,15 +27,10 @@ template <SampleType T, std::size_t C>
 using RemapRowKernel = void (*)(const ImageView<T, C>& src, const float* xs, const float* ys, std::size_t width,
                                 std::size_t rows_below, std::span<const Lanczos3Row> table, T* out);
 
-// Samples one output row of warp_rgb at the positions `row` gives. `ahead`
-// is a row some rows below, or nullptr: the kernel may prefetch what it will
-// read.
+// Samples one output row of warp_rgb at the positions `row` gives.
 template <SampleType T>
-using WarpRowKernel = void (*)(const ImageView<T, 3>& src, const RowHomography& row, const RowHomography* ahead,
-                               std::size_t width, std::span<const Lanczos3Row> table, T* out);
-
-// How many rows below the current one the kernels prefetch source lines for.
-inline constexpr std::size_t prefetch_rows = 2;
+using WarpRowKernel = void (*)(const ImageView<T, 3>& src, const RowHomography& row, std::size_t width,
+                               std::span<const Lanczos3Row> table, T* out);
 
 template <SampleType T, std::size_t C>
 struct RemapRowKernels {

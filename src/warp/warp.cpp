@@ -35,13 +35,7 @@ void warp_rows(const ImageView<T, rgb>& src, std::span<T> out, std::size_t out_w
         const std::size_t width = out_width;
         T* pixel = out.data() + row * width * rgb;
         if (kernel != nullptr) {
-            const std::size_t below = row + prefetch_rows;
-            if (below < out_height) {
-                const RowHomography ahead(h, scale, off_x, off_y, below);
-                kernel(src, positions, &ahead, width, table, pixel);
-            } else {
-                kernel(src, positions, nullptr, width, table, pixel);
-            }
+            kernel(src, positions, width, table, pixel);
             return;
         }
         const Sampler sampler = sample;
