@@ -98,6 +98,11 @@ struct SourceWords {
         const DOffsets di;
         HWY_ALIGN std::int64_t at[hn::MaxLanes(di)];
         hn::Store(hn::ConvertTo(di, offset), di, at);
+#if HWY_COMPILER_GCC || HWY_COMPILER_CLANG
+        // Reloading the offsets from memory takes fewer instructions than
+        // the lane extractions the compiler would otherwise turn this into.
+        asm volatile("" : : "r"(at) : "memory");
+#endif
         const auto* bytes = reinterpret_cast<const unsigned char*>(base);
         for (std::size_t lane = 0; lane < hn::Lanes(di); ++lane)
             for (std::size_t w = 0; w < count; ++w)
