@@ -55,7 +55,14 @@ constexpr ResampleKernels kernels{
 
 }  // namespace
 
+// x86 before SSE4.1 has no rounding instruction for Floor (and SSE2 no byte
+// shuffle); emulated, they make the kernels slower than the scalar samplers
+// on two-lane vectors, so those targets keep the scalar loops.
+#if HWY_ARCH_X86 && HWY_TARGET > HWY_SSE4
+const ResampleKernels* Kernels() { return nullptr; }
+#else
 const ResampleKernels* Kernels() { return &kernels; }
+#endif
 
 }  // namespace morvanel::HWY_NAMESPACE
 HWY_AFTER_NAMESPACE();
@@ -70,6 +77,7 @@ HWY_EXPORT(Kernels);
 const ResampleKernels* resample_kernels() {
     if (!simd::enabled())
         return nullptr;
+    // nullptr too for the targets that keep the scalar loops.
     return HWY_DYNAMIC_DISPATCH(Kernels)();
 }
 

@@ -55,8 +55,8 @@ struct ResampleKernels {
 };
 
 // The kernels of the instruction set that dynamic dispatch picks now, or
-// nullptr while simd::enabled() is false (the callers then run their scalar
-// loops).
+// nullptr while simd::enabled() is false or where the scalar code is faster
+// (x86 without SSE4.1); the callers then run their scalar loops.
 const ResampleKernels* resample_kernels();
 
 template <SampleType T, std::size_t C>

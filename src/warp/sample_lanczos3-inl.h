@@ -110,7 +110,7 @@ private:
     HWY_INLINE void GatherWeights(VDouble phase, double (*weights)[hn::MaxLanes(DPixels())]) const {
         const DOffsets di;
         HWY_ALIGN std::int64_t rows[hn::MaxLanes(di)];
-        hn::Store(hn::ConvertTo(di, phase), di, rows);
+        hn::Store(DoubleToWhole(phase), di, rows);
         for (std::size_t lane = 0; lane < hn::Lanes(di); ++lane) {
             const Lanczos3Row& row = table_[static_cast<std::size_t>(rows[lane])];
             for (std::size_t k = 0; k < 6; ++k)

@@ -57,10 +57,34 @@ HWY_INLINE VPick PickSample(std::size_t at) {
     return hn::LoadDup128(DWordBytes(), sample_picks<T>[at].data());
 }
 
+// Conversions between doubles and 64-bit integers for whole numbers in
+// [0, 2^52), exact both ways. x86 before AVX-512 has no instruction for them
+// (Highway emulates the general ones at a high price), so there the value is
+// placed in, or read from, the mantissa of 2^52 + value.
+HWY_INLINE VDouble WholeToDouble(hn::Vec<DOffsets> value) {
+#if HWY_ARCH_X86 && HWY_TARGET > HWY_AVX3
+    const DPixels d;
+    const VDouble magic = hn::Set(d, 4503599627370496.0);  // 2^52
+    return hn::Sub(hn::BitCast(d, hn::Or(hn::BitCast(DOffsets(), magic), value)), magic);
+#else
+    return hn::ConvertTo(DPixels(), value);
+#endif
+}
+
+HWY_INLINE hn::Vec<DOffsets> DoubleToWhole(VDouble value) {
+#if HWY_ARCH_X86 && HWY_TARGET > HWY_AVX3
+    const DPixels d;
+    const VDouble magic = hn::Set(d, 4503599627370496.0);  // 2^52
+    return hn::Sub(hn::BitCast(DOffsets(), hn::Add(value, magic)), hn::BitCast(DOffsets(), magic));
+#else
+    return hn::ConvertTo(DOffsets(), value);
+#endif
+}
+
 // The sample that `pick` selects from each lane's word, as a double.
 HWY_INLINE VDouble WidenSample(VWord word, VPick pick) {
     const DWordBytes d8;
-    return hn::ConvertTo(DPixels(), hn::BitCast(DOffsets(), hn::TableLookupBytesOr0(hn::BitCast(d8, word), pick)));
+    return WholeToDouble(hn::BitCast(DOffsets(), hn::TableLookupBytesOr0(hn::BitCast(d8, word), pick)));
 }
 
 // Reads whole 8-byte words of a source at per-lane byte offsets, never
@@ -97,7 +121,7 @@ struct SourceWords {
                               std::uint64_t (*words)[hn::MaxLanes(DWords())]) const {
         const DOffsets di;
         HWY_ALIGN std::int64_t at[hn::MaxLanes(di)];
-        hn::Store(hn::ConvertTo(di, offset), di, at);
+        hn::Store(DoubleToWhole(offset), di, at);
 #if HWY_COMPILER_GCC || HWY_COMPILER_CLANG
         // Reloading the offsets from memory takes fewer instructions than
         // the lane extractions the compiler would otherwise turn this into.

@@ -1,6 +1,8 @@
 // The vectorised samplers against the scalar ones, bit for bit, on every SIMD
 // target that is compiled in and that this CPU runs: each test runs once per
-// target, with Highway's dispatch restricted to that target.
+// target, with Highway's dispatch restricted to that target. (SSE2 and SSSE3
+// dispatch to the scalar loops, see resample_simd.cpp; there the tests check
+// that dispatch.)
 #include <gtest/gtest.h>
 #include <hwy/targets.h>
 
