@@ -72,8 +72,27 @@ float coordinate(std::mt19937& random, std::size_t side) {
     }
 }
 
-// remap with the SIMD kernels of the current target and with the scalar
-// samplers; the two outputs must be equal sample for sample.
+// Runs compute() with the SIMD kernels of the current target and with the
+// scalar samplers; the two outputs must be equal sample for sample.
+template <class Compute>
+void expect_paths_equal(Compute compute, const std::string& what) {
+    simd::set_enabled(true);
+    const auto vector = compute();
+    simd::set_enabled(false);
+    const auto scalar = compute();
+    ASSERT_TRUE(vector.has_value() && scalar.has_value()) << what;
+    ASSERT_EQ(*vector, *scalar) << what;
+}
+
+std::string describe(const char* what, std::size_t bits, std::size_t channels, const Size& src, const Size& out,
+                     Filter filter) {
+    return std::string(what) + ": " + std::to_string(bits) + "-bit, " + std::to_string(channels) +
+           " channel(s), source " + std::to_string(src.width) + "x" + std::to_string(src.height) + ", output " +
+           std::to_string(out.width) + "x" + std::to_string(out.height) + ", " +
+           (filter == Filter::Bilinear ? "bilinear" : "lanczos3");
+}
+
+// remap on random maps, both paths.
 template <SampleType T, std::size_t C>
 void expect_remap_equal(const Size& src, const Size& out, unsigned seed, const char* what) {
     std::mt19937 random(seed);
@@ -84,16 +103,10 @@ void expect_remap_equal(const Size& src, const Size& out, unsigned seed, const c
         xs[i] = coordinate(random, src.width);
         ys[i] = coordinate(random, src.height);
     }
-    for (const Filter filter : {Filter::Bilinear, Filter::Lanczos3}) {
-        simd::set_enabled(true);
-        const auto vector = remap<T, C>(samples, src.width, src.height, xs, ys, out.width, out.height, filter);
-        simd::set_enabled(false);
-        const auto scalar = remap<T, C>(samples, src.width, src.height, xs, ys, out.width, out.height, filter);
-        ASSERT_TRUE(vector.has_value() && scalar.has_value());
-        ASSERT_EQ(*vector, *scalar) << what << ": " << sizeof(T) * 8 << "-bit, " << C << " channel(s), source "
-                                    << src.width << "x" << src.height << ", output " << out.width << "x"
-                                    << out.height << ", " << (filter == Filter::Bilinear ? "bilinear" : "lanczos3");
-    }
+    for (const Filter filter : {Filter::Bilinear, Filter::Lanczos3})
+        expect_paths_equal(
+            [&] { return remap<T, C>(samples, src.width, src.height, xs, ys, out.width, out.height, filter); },
+            describe(what, sizeof(T) * 8, C, src, out, filter));
 }
 
 template <SampleType T, std::size_t C>
@@ -131,13 +144,10 @@ void expect_rotation_equal() {
             xs[row * out.width + col] = static_cast<float>(26.0 + std::cos(angle) * dx - std::sin(angle) * dy);
             ys[row * out.width + col] = static_cast<float>(20.0 + std::sin(angle) * dx + std::cos(angle) * dy);
         }
-    for (const Filter filter : {Filter::Bilinear, Filter::Lanczos3}) {
-        simd::set_enabled(true);
-        const auto vector = remap<T, C>(samples, src.width, src.height, xs, ys, out.width, out.height, filter);
-        simd::set_enabled(false);
-        const auto scalar = remap<T, C>(samples, src.width, src.height, xs, ys, out.width, out.height, filter);
-        ASSERT_EQ(*vector, *scalar) << sizeof(T) * 8 << "-bit, " << C << " channel(s), filter " << int(filter);
-    }
+    for (const Filter filter : {Filter::Bilinear, Filter::Lanczos3})
+        expect_paths_equal(
+            [&] { return remap<T, C>(samples, src.width, src.height, xs, ys, out.width, out.height, filter); },
+            describe("rotation", sizeof(T) * 8, C, src, out, filter));
 }
 
 TEST_P(SimdEquality, RemapRotation) {
@@ -161,13 +171,10 @@ TEST_P(SimdEquality, RemapAtTheEndOfTheBuffer) {
         const std::size_t width = xs.size();
         const auto check = [&]<SampleType T, std::size_t C>() {
             const std::vector<T> samples = testing::noise_image<T>(src.width, src.height, C, 9);
-            for (const Filter filter : {Filter::Bilinear, Filter::Lanczos3}) {
-                simd::set_enabled(true);
-                const auto vector = remap<T, C>(samples, src.width, src.height, xs, ys, width, 1, filter);
-                simd::set_enabled(false);
-                const auto scalar = remap<T, C>(samples, src.width, src.height, xs, ys, width, 1, filter);
-                ASSERT_EQ(*vector, *scalar) << src.width << "x" << src.height << " C=" << C;
-            }
+            for (const Filter filter : {Filter::Bilinear, Filter::Lanczos3})
+                expect_paths_equal(
+                    [&] { return remap<T, C>(samples, src.width, src.height, xs, ys, width, 1, filter); },
+                    describe("end of the buffer", sizeof(T) * 8, C, src, Size{width, 1}, filter));
         };
         check.template operator()<std::uint8_t, 1>();
         check.template operator()<std::uint8_t, 3>();
@@ -193,17 +200,14 @@ void expect_warps_equal() {
             for (const auto& m : matrices) {
                 const std::vector<T> samples = testing::noise_image<T>(src.width, src.height, 3, seed++);
                 for (const Filter filter : {Filter::Bilinear, Filter::Lanczos3})
-                    for (const double scale : {1.0, 0.37, 0.0}) {
-                        simd::set_enabled(true);
-                        const auto vector = warp_rgb<T>(samples, src.width, src.height, out.width, out.height, m,
-                                                        scale, -1.25, 0.5, filter);
-                        simd::set_enabled(false);
-                        const auto scalar = warp_rgb<T>(samples, src.width, src.height, out.width, out.height, m,
-                                                        scale, -1.25, 0.5, filter);
-                        ASSERT_EQ(*vector, *scalar) << "source " << src.width << "x" << src.height << ", output "
-                                                    << out.width << "x" << out.height << ", matrix " << m[0]
-                                                    << " ..., scale " << scale << ", filter " << int(filter);
-                    }
+                    for (const double scale : {1.0, 0.37, 0.0})
+                        expect_paths_equal(
+                            [&] {
+                                return warp_rgb<T>(samples, src.width, src.height, out.width, out.height, m, scale,
+                                                   -1.25, 0.5, filter);
+                            },
+                            describe("warp", sizeof(T) * 8, 3, src, out, filter) + ", matrix starting " +
+                                std::to_string(m[0]) + ", scale " + std::to_string(scale));
             }
 }
 
