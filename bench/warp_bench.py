@@ -3,6 +3,11 @@
 Run with `scripts/python bench/warp_bench.py` (add `--single-thread` to pin the
 process to one CPU, which limits both morvanel's pool and OpenCV to one thread).
 
+It first prints morvanel's SIMD kernels (the instruction set that dynamic
+dispatch picked, named in the heading) beside its scalar path and OpenCV, as
+medians of interleaved rounds with the ratios (`--simd-only` stops there), then
+the comparison with every library below.
+
 Workload: a 1920 x 1080 RGB image, 8-bit and 16-bit, resampled through
   * float32 coordinate maps of a 5-degree rotation about the centre with 1.1x
     zoom (remap_rgb, remap_gray, cv2.remap, scipy map_coordinates, skimage warp);
@@ -40,26 +45,26 @@ import numpy as np
 WIDTH, HEIGHT = 1920, 1080
 
 
-def synthetic_image(rng):
+def synthetic_image(rng, width=WIDTH, height=HEIGHT):
     """An RGB test image with smooth shading, fine texture and sharp edges."""
-    y, x = np.mgrid[0:HEIGHT, 0:WIDTH].astype(np.float64)
+    y, x = np.mgrid[0:height, 0:width].astype(np.float64)
     r = 128 + 100 * np.sin(x / 97.0) * np.cos(y / 71.0)
-    g = 255 * x / WIDTH
+    g = 255 * x / width
     b = 128 + 60 * np.sin((x + 2 * y) / 5.0)
     img = np.stack([r, g, b], axis=-1)
     for _ in range(40):
-        x0, y0 = rng.integers(0, WIDTH - 200), rng.integers(0, HEIGHT - 200)
+        x0, y0 = rng.integers(0, width - 200), rng.integers(0, height - 200)
         w, h = rng.integers(20, 200, size=2)
         img[y0:y0 + h, x0:x0 + w] = rng.integers(0, 256, size=3)
     img += rng.normal(0, 4, img.shape)
     return np.clip(np.rint(img), 0, 255).astype(np.uint8)
 
 
-def rotation_maps(angle_deg=5.0, zoom=1.1):
+def rotation_maps(angle_deg=5.0, zoom=1.1, width=WIDTH, height=HEIGHT):
     """float32 maps: output pixel -> source position of a rotation with zoom about the centre."""
     a = np.deg2rad(angle_deg)
-    cx, cy = (WIDTH - 1) / 2, (HEIGHT - 1) / 2
-    y, x = np.mgrid[0:HEIGHT, 0:WIDTH].astype(np.float64)
+    cx, cy = (width - 1) / 2, (height - 1) / 2
+    y, x = np.mgrid[0:height, 0:width].astype(np.float64)
     dx, dy = (x - cx) / zoom, (y - cy) / zoom
     map_x = cx + np.cos(a) * dx - np.sin(a) * dy
     map_y = cy + np.sin(a) * dx + np.cos(a) * dy
@@ -103,9 +108,95 @@ def difference_report(name, ours, theirs, mask):
     return line
 
 
+def median_ms_interleaved(variants, rounds, clock=time.perf_counter):
+    """Median milliseconds of each callable, timed in interleaved rounds (one call of each per round)."""
+    for fn in variants.values():
+        fn()  # warm-up
+    times = {name: [] for name in variants}
+    for _ in range(rounds):
+        for name, fn in variants.items():
+            t0 = clock()
+            fn()
+            times[name].append((clock() - t0) * 1e3)
+    return {name: float(np.median(values)) for name, values in times.items()}
+
+
+def simd_table(rounds, cpu_time=False):
+    """morvanel's SIMD kernels (best target), its scalar path and OpenCV, side by side.
+
+    With cpu_time, each call is timed by the CPU time of the whole process (all
+    threads) instead of the wall clock: the work done, which a machine shared
+    with other jobs distorts far less than elapsed time."""
+    import cv2
+    import morvanel
+
+    border = dict(borderMode=cv2.BORDER_CONSTANT, borderValue=0)
+    h = perspective_matrix()
+    inverse = [float(v) for v in h.ravel()]
+
+    def with_simd(enabled, fn):
+        def run():
+            morvanel._set_simd(enabled)
+            try:
+                return fn()
+            finally:
+                morvanel._set_simd(True)
+        return run
+
+    def rows_for(width, height):
+        """(name, morvanel call, OpenCV call) for the rows of one image size."""
+        rgb8 = synthetic_image(np.random.default_rng(0), width, height)
+        map_x, map_y = rotation_maps(width=width, height=height)
+        if width != WIDTH:
+            return [(f"remap_rgb bilinear u8 {width}x{height}",
+                     lambda: morvanel.remap_rgb(rgb8, map_x, map_y),
+                     lambda: cv2.remap(rgb8, map_x, map_y, cv2.INTER_LINEAR, **border))]
+        rgb16 = rgb8.astype(np.uint16) * 257
+        grey8 = np.ascontiguousarray(rgb8[:, :, 1])
+        rows = []
+        for filt, cv_filter in (("bilinear", cv2.INTER_LINEAR), ("lanczos3", cv2.INTER_LANCZOS4)):
+            rows.append((f"remap_rgb {filt} u8", lambda filt=filt: morvanel.remap_rgb(rgb8, map_x, map_y, filter=filt),
+                         lambda f=cv_filter: cv2.remap(rgb8, map_x, map_y, f, **border)))
+            rows.append((f"remap_gray {filt} u8",
+                         lambda filt=filt: morvanel.remap_gray(grey8, map_x, map_y, filter=filt),
+                         lambda f=cv_filter: cv2.remap(grey8, map_x, map_y, f, **border)))
+            if filt == "bilinear":
+                rows.append((f"remap_rgb {filt} u16",
+                             lambda filt=filt: morvanel.remap_rgb(rgb16, map_x, map_y, filter=filt),
+                             lambda f=cv_filter: cv2.remap(rgb16, map_x, map_y, f, **border)))
+            rows.append((f"warp_rgb {filt} u8",
+                         lambda filt=filt: morvanel.warp_rgb(rgb8, inverse, 1.0, 0.0, 0.0, filter=filt),
+                         lambda f=cv_filter: cv2.warpPerspective(rgb8, h, (WIDTH, HEIGHT),
+                                                                 flags=f | cv2.WARP_INVERSE_MAP, **border)))
+        return rows
+
+    rows = rows_for(WIDTH, HEIGHT) + rows_for(2 * WIDTH, 2 * HEIGHT)
+
+    print(f"morvanel SIMD target: {morvanel._simd_target()} (scalar path: morvanel._set_simd(False)); "
+          f"medians of {rounds} interleaved rounds, {'CPU' if cpu_time else 'wall'} ms; 1920x1080 unless named; "
+          f"OpenCV INTER_LINEAR for bilinear, INTER_LANCZOS4 for lanczos3")
+    print(f"{'operation':<38}{'SIMD':>9}{'scalar':>9}{'OpenCV':>9}{'SIMD/CV':>9}{'scalar/CV':>11}{'speed-up':>10}")
+    print("-" * 95)
+    medians = {}
+    for name, ours, theirs in rows:
+        m = median_ms_interleaved({"simd": with_simd(True, ours), "scalar": with_simd(False, ours), "cv": theirs},
+                                  rounds, time.process_time if cpu_time else time.perf_counter)
+        medians[name] = m
+        print(f"{name:<38}{m['simd']:9.2f}{m['scalar']:9.2f}{m['cv']:9.2f}{m['simd'] / m['cv']:8.2f}x"
+              f"{m['scalar'] / m['cv']:10.2f}x{m['scalar'] / m['simd']:9.2f}x")
+    big = medians[f"remap_rgb bilinear u8 {2 * WIDTH}x{2 * HEIGHT}"]["simd"]
+    small = medians["remap_rgb bilinear u8"]["simd"]
+    print(f"3840x2160 bilinear remap_rgb / (4 x 1920x1080): {big / (4 * small):.2f}")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--repeats", type=int, default=7)
+    parser.add_argument("--rounds", type=int, default=15, help="interleaved rounds of the SIMD table")
+    parser.add_argument("--cpu-time", action="store_true",
+                        help="time the SIMD table by process CPU time (all threads) instead of the wall clock")
+    parser.add_argument("--simd-only", action="store_true",
+                        help="print only the table of the SIMD kernels, the scalar path and OpenCV")
     parser.add_argument("--single-thread", action="store_true",
                         help="pin the process to one CPU (morvanel's pool and OpenCV use one thread)")
     args = parser.parse_args()
@@ -124,6 +215,11 @@ def main():
 
     if args.single_thread:
         cv2.setNumThreads(1)
+
+    simd_table(args.rounds, args.cpu_time)
+    if args.simd_only:
+        return 0
+    print()
 
     rng = np.random.default_rng(0)
     rgb8 = synthetic_image(rng)

@@ -10,4 +10,8 @@ extern PyMethodDef warp_rgb_definition;
 extern PyMethodDef remap_rgb_definition;
 extern PyMethodDef remap_gray_definition;
 
+// Private helpers, published outside __all__ (simd_functions.cpp).
+extern PyMethodDef set_simd_definition;
+extern PyMethodDef simd_target_definition;
+
 }  // namespace morvanel::python

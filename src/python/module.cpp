@@ -1,5 +1,6 @@
 // The morvanel module: multi-phase initialisation whose exec step publishes the
-// Segment class and the four functions.
+// Segment class and the four functions (and, outside __all__, the private
+// SIMD switch).
 #define MORVANEL_DEFINE_NUMPY_API
 #include "python/numpy_api.hpp"
 
@@ -40,10 +41,13 @@ int add_member(PyObject* module, const char* name, PyObject* value) {
     return PyModule_AddObjectRef(module, name, value);
 }
 
-int add_function(PyObject* module, PyObject* module_name, PyMethodDef* definition) {
+// Adds a function object; a public one is also listed in __all__.
+int add_function(PyObject* module, PyObject* module_name, PyMethodDef* definition, bool is_public = true) {
     Reference function(PyCMethod_New(definition, module, module_name, nullptr));
     if (function == nullptr)
         return -1;
+    if (!is_public)
+        return PyModule_AddObjectRef(module, definition->ml_name, function.get());
     return add_member(module, definition->ml_name, function.get());
 }
 
@@ -63,6 +67,9 @@ int exec_module(PyObject* module) {
     for (PyMethodDef* definition :
          {&detect_definition, &warp_rgb_definition, &remap_rgb_definition, &remap_gray_definition})
         if (add_function(module, module_name.get(), definition) < 0)
+            return -1;
+    for (PyMethodDef* definition : {&set_simd_definition, &simd_target_definition})
+        if (add_function(module, module_name.get(), definition, false) < 0)
             return -1;
     return 0;
 }

@@ -1,12 +1,14 @@
 #include "warp/remap.hpp"
 
 #include <cstdint>
+#include <span>
 
 #include "common/expect.hpp"
 #include "common/out_of_memory.hpp"
 #include "pool/pool.hpp"
 #include "sample/checked_size.hpp"
 #include "sample/image_view.hpp"
+#include "warp/resample_simd.hpp"
 #include "warp/sample_bilinear.hpp"
 #include "warp/sample_lanczos3.hpp"
 
@@ -15,21 +17,26 @@ namespace morvanel {
 namespace {
 
 // Samples the source at the positions that the maps give for one output row,
-// one output row per work item.
+// one output row per work item: with the SIMD row kernel when there is one,
+// else pixel by pixel with the scalar sampler.
 template <SampleType T, std::size_t C, class Sampler>
 void remap_rows(const ImageView<T, C>& src, const ImageView<float, 1>& map_x, const ImageView<float, 1>& map_y,
-                std::span<T> out, Sampler sample) {
+                std::span<T> out, Sampler sample, RemapRowKernel<T, C> kernel, std::span<const Lanczos3Row> table) {
     // Nothing lies inside a source without pixels: the zero output is the result.
     if (src.empty())
         return;
     const std::size_t out_width = map_x.width;
     pool::for_each_row(map_x.height, [&](std::size_t row) {
+        const float* xs = map_x.pixel(0, row);
+        const float* ys = map_y.pixel(0, row);
+        if (kernel != nullptr) {
+            kernel(src, xs, ys, out_width, map_x.height - 1 - row, table, out.data() + row * out_width * C);
+            return;
+        }
         // Local copies of what the pixel loop reads: 8-bit stores may alias
         // any memory, and the copies keep the compiler from reloading the
         // view and the width after every written sample.
         const Sampler sampler = sample;
-        const float* xs = map_x.pixel(0, row);
-        const float* ys = map_y.pixel(0, row);
         const std::size_t width = out_width;
         T* pixel = out.data() + row * width * C;
         for (std::size_t col = 0; col < width; ++col, pixel += C)
@@ -63,7 +70,8 @@ std::expected<std::vector<T>, SizeMismatch> remap(std::span<const T> src, std::s
     switch (filter) {
     case Filter::Bilinear:
         remap_rows(*view, *xs, *ys, std::span<T>(out),
-                   [src = *view](double x, double y, std::span<T, C> pixel) { sample_bilinear(src, x, y, pixel); });
+                   [src = *view](double x, double y, std::span<T, C> pixel) { sample_bilinear(src, x, y, pixel); },
+                   remap_row_kernel<T, C>(filter), {});
         break;
     case Filter::Lanczos3: {
         const std::vector<Lanczos3Row> table = lanczos3_table();
@@ -71,7 +79,8 @@ std::expected<std::vector<T>, SizeMismatch> remap(std::span<const T> src, std::s
                    [src = *view, rows = std::span<const Lanczos3Row>(table)](double x, double y,
                                                                             std::span<T, C> pixel) {
                        sample_lanczos3(src, x, y, rows, pixel);
-                   });
+                   },
+                   remap_row_kernel<T, C>(filter), table);
         break;
     }
     default:

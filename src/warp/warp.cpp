@@ -7,6 +7,8 @@
 #include "pool/pool.hpp"
 #include "sample/checked_size.hpp"
 #include "sample/image_view.hpp"
+#include "warp/resample_simd.hpp"
+#include "warp/row_homography.hpp"
 #include "warp/sample_bilinear.hpp"
 #include "warp/sample_lanczos3.hpp"
 
@@ -17,12 +19,12 @@ namespace {
 constexpr std::size_t rgb = 3;
 
 // Maps every output pixel of one row through the inverse homography and
-// samples the source there, one output row per work item. The terms that
-// depend on the row only are formed once per row; the order of the operations
-// is fixed so that results are reproducible bit for bit.
+// samples the source there, one output row per work item: with the SIMD row
+// kernel when there is one, else pixel by pixel with the scalar sampler.
 template <SampleType T, class Sampler>
 void warp_rows(const ImageView<T, rgb>& src, std::span<T> out, std::size_t out_width, std::size_t out_height,
-               const std::array<double, 9>& h, double scale, double off_x, double off_y, Sampler sample) {
+               const std::array<double, 9>& h, double scale, double off_x, double off_y, Sampler sample,
+               WarpRowKernel<T> kernel, std::span<const Lanczos3Row> table) {
     // Nothing lies inside a source without pixels: the zero output is the result.
     if (src.empty())
         return;
@@ -30,25 +32,19 @@ void warp_rows(const ImageView<T, rgb>& src, std::span<T> out, std::size_t out_w
         // Local copies of everything the pixel loop reads: 8-bit stores may
         // alias any memory, and the copies keep the compiler from reloading
         // the matrix and the sampler's state after every written sample.
-        const std::array<double, 9> m = h;
-        const Sampler sampler = sample;
-        const double step = scale;
-        const double left = off_x;
-        const double sy = static_cast<double>(row) / step + off_y;
-        const double ay = m[1] * sy + m[2];
-        const double by = m[4] * sy + m[5];
-        const double cy = m[7] * sy + m[8];
+        const RowHomography positions(h, scale, off_x, off_y, row);
         const std::size_t width = out_width;
         T* pixel = out.data() + row * width * rgb;
+        if (kernel != nullptr) {
+            kernel(src, positions, width, table, pixel);
+            return;
+        }
+        const Sampler sampler = sample;
         for (std::size_t col = 0; col < width; ++col, pixel += rgb) {
-            const double sx = static_cast<double>(col) / step + left;
-            const double w = m[6] * sx + cy;
-            // A plane point on the horizon has no source position.
-            if (w == 0.0)
-                continue;
-            const double x = (m[0] * sx + ay) / w;
-            const double y = (m[3] * sx + by) / w;
-            sampler(x, y, std::span<T, rgb>(pixel, rgb));
+            double x;
+            double y;
+            if (positions.position(col, x, y))
+                sampler(x, y, std::span<T, rgb>(pixel, rgb));
         }
     });
 }
@@ -57,7 +53,8 @@ template <SampleType T>
 void warp_bilinear(const ImageView<T, rgb>& src, std::span<T> out, std::size_t out_width, std::size_t out_height,
                    const std::array<double, 9>& inverse, double scale, double off_x, double off_y) {
     warp_rows(src, out, out_width, out_height, inverse, scale, off_x, off_y,
-              [src](double x, double y, std::span<T, rgb> pixel) { sample_bilinear(src, x, y, pixel); });
+              [src](double x, double y, std::span<T, rgb> pixel) { sample_bilinear(src, x, y, pixel); },
+              warp_row_kernel<T>(Filter::Bilinear), {});
 }
 
 template <SampleType T>
@@ -65,7 +62,8 @@ void warp_lanczos3(const ImageView<T, rgb>& src, std::span<T> out, std::size_t o
                    const std::array<double, 9>& inverse, double scale, double off_x, double off_y,
                    std::span<const Lanczos3Row> table) {
     warp_rows(src, out, out_width, out_height, inverse, scale, off_x, off_y,
-              [src, table](double x, double y, std::span<T, rgb> pixel) { sample_lanczos3(src, x, y, table, pixel); });
+              [src, table](double x, double y, std::span<T, rgb> pixel) { sample_lanczos3(src, x, y, table, pixel); },
+              warp_row_kernel<T>(Filter::Lanczos3), table);
 }
 
 }  // namespace

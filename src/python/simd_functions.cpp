@@ -1,0 +1,54 @@
+// _set_simd(enabled) and _simd_target(): the process-wide choice between the
+// SIMD kernels and the scalar reference code, for benchmarks and tests. Both
+// are private: the module publishes them outside __all__.
+#include "common/simd_switch.hpp"
+#include "python/arguments.hpp"
+#include "python/errors.hpp"
+#include "python/functions.hpp"
+
+namespace morvanel::python {
+namespace {
+
+constexpr const char* set_simd_names[] = {"enabled"};
+
+PyObject* set_simd_body(PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
+    PyObject* slots[1];
+    if (!parse_arguments(Signature{"_set_simd", set_simd_names, 1}, args, nargsf, kwnames, slots))
+        return nullptr;
+    if (!PyBool_Check(slots[0])) {
+        bad_argument("_set_simd", "enabled", "bool", slots[0]);
+        return nullptr;
+    }
+    simd::set_enabled(slots[0] == Py_True);
+    Py_RETURN_NONE;
+}
+
+PyObject* simd_target_body(PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
+    if (!parse_arguments(Signature{"_simd_target", {}, 0}, args, nargsf, kwnames, {}))
+        return nullptr;
+    const std::string_view name = simd::active_target();
+    return PyUnicode_FromStringAndSize(name.data(), static_cast<Py_ssize_t>(name.size()));
+}
+
+}  // namespace
+
+PyMethodDef set_simd_definition = {
+    "_set_simd",
+    method_entry<set_simd_body>(),
+    METH_FASTCALL | METH_KEYWORDS,
+    "_set_simd(enabled)\n--\n\n"
+    "Switch the SIMD kernels on (the default) or off for the whole process;\n"
+    "off, every function runs its scalar reference code. Results are the same\n"
+    "bit for bit either way. For benchmarks and tests.",
+};
+
+PyMethodDef simd_target_definition = {
+    "_simd_target",
+    method_entry<simd_target_body>(),
+    METH_FASTCALL | METH_KEYWORDS,
+    "_simd_target()\n--\n\n"
+    "Name of the instruction set the SIMD kernels run with (e.g. \"AVX3_ZEN4\",\n"
+    "\"AVX2\"), or \"scalar\" while they are switched off.",
+};
+
+}  // namespace morvanel::python

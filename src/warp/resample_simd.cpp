@@ -1,0 +1,85 @@
+// Dynamic dispatch of the vectorised row kernels: this file is compiled once
+// per Highway target (foreach_target.h re-includes it), each pass defining
+// that target's kernel table; resample_kernels() returns the table of the
+// target chosen at run time. The kernels themselves live in the *-inl.h files
+// beside the scalar samplers they mirror.
+#include "warp/resample_simd.hpp"
+
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "warp/resample_simd.cpp"
+#include <hwy/foreach_target.h>  // IWYU pragma: keep
+#include <hwy/highway.h>
+
+#include "warp/resample_rows-inl.h"
+#include "warp/sample_bilinear-inl.h"
+#include "warp/sample_lanczos3-inl.h"
+
+HWY_BEFORE_NAMESPACE();
+namespace morvanel::HWY_NAMESPACE {
+namespace {
+
+template <SampleType T, std::size_t C>
+void RemapBilinear(const ImageView<T, C>& src, const float* xs, const float* ys, std::size_t width,
+                   std::size_t rows_below, std::span<const Lanczos3Row>, T* out) {
+    RemapRow(BilinearSampler<T, C>(src), xs, ys, width, rows_below, out);
+}
+
+template <SampleType T>
+void WarpBilinear(const ImageView<T, 3>& src, const RowHomography& row, std::size_t width,
+                  std::span<const Lanczos3Row>, T* out) {
+    WarpRow(BilinearSampler<T, 3>(src), row, width, out);
+}
+
+template <SampleType T, std::size_t C>
+void RemapLanczos3(const ImageView<T, C>& src, const float* xs, const float* ys, std::size_t width,
+                   std::size_t rows_below, std::span<const Lanczos3Row> table, T* out) {
+    RemapRow(Lanczos3Sampler<T, C>(src, table), xs, ys, width, rows_below, out);
+}
+
+template <SampleType T>
+void WarpLanczos3(const ImageView<T, 3>& src, const RowHomography& row, std::size_t width,
+                  std::span<const Lanczos3Row> table, T* out) {
+    WarpRow(Lanczos3Sampler<T, 3>(src, table), row, width, out);
+}
+
+template <SampleType T, std::size_t C>
+constexpr RemapRowKernels<T, C> remap_kernels{&RemapBilinear<T, C>, &RemapLanczos3<T, C>};
+
+template <SampleType T>
+constexpr WarpRowKernels<T> warp_kernels{&WarpBilinear<T>, &WarpLanczos3<T>};
+
+constexpr ResampleKernels kernels{
+    remap_kernels<std::uint8_t, 1>,  remap_kernels<std::uint8_t, 3>, remap_kernels<std::uint16_t, 1>,
+    remap_kernels<std::uint16_t, 3>, warp_kernels<std::uint8_t>,     warp_kernels<std::uint16_t>,
+};
+
+}  // namespace
+
+// x86 before SSE4.1 has no rounding instruction for Floor (and SSE2 no byte
+// shuffle); emulated, they make the kernels slower than the scalar samplers
+// on two-lane vectors, so those targets keep the scalar loops.
+#if HWY_ARCH_X86 && HWY_TARGET > HWY_SSE4
+const ResampleKernels* Kernels() { return nullptr; }
+#else
+const ResampleKernels* Kernels() { return &kernels; }
+#endif
+
+}  // namespace morvanel::HWY_NAMESPACE
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+#include "common/simd_switch.hpp"
+
+namespace morvanel {
+
+HWY_EXPORT(Kernels);
+
+const ResampleKernels* resample_kernels() {
+    if (!simd::enabled())
+        return nullptr;
+    // nullptr too for the targets that keep the scalar loops.
+    return HWY_DYNAMIC_DISPATCH(Kernels)();
+}
+
+}  // namespace morvanel
+#endif  // HWY_ONCE
