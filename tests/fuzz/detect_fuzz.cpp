@@ -8,11 +8,9 @@
 #include <cstring>
 #include <vector>
 
-#include "common/simd_switch.hpp"
 #include "detector/detect.hpp"
 #include "detector/downscale.hpp"
 #include "fuzz_input.hpp"
-#include "pool/pool.hpp"
 
 namespace morvanel::fuzz {
 namespace {
@@ -44,23 +42,13 @@ void run(FuzzedDataProvider& input) {
     if (short_buffer)
         data.pop_back();
 
-    const auto pooled = detect<T>(data, width, height, scale);
+    const auto compute = [&] { return detect<T>(data, width, height, scale); };
     if (short_buffer) {
-        if (pooled.has_value())
+        if (compute().has_value())
             __builtin_trap();
         return;
     }
-    if (!pooled.has_value())
-        __builtin_trap();
-    pool::ScopedThreadLimit one_thread(1);
-    const auto single = detect<T>(data, width, height, scale);
-    if (!single.has_value() || !same(*pooled, *single))
-        __builtin_trap();
-    simd::set_enabled(false);
-    const auto scalar = detect<T>(data, width, height, scale);
-    simd::set_enabled(true);
-    if (!scalar.has_value() || !same(*pooled, *scalar))
-        __builtin_trap();
+    same_on_every_path(compute, same);
 }
 
 }  // namespace

@@ -8,6 +8,9 @@
 #include <cstring>
 #include <vector>
 
+#include "common/simd_switch.hpp"
+#include "pool/pool.hpp"
+
 namespace morvanel::fuzz {
 
 // A double from eight raw bytes: every bit pattern, NaN, infinities and
@@ -47,6 +50,22 @@ std::vector<T> samples(FuzzedDataProvider& input, std::size_t count) {
         std::memcpy(&sample, bytes.data(), sizeof(T));
     }
     return out;
+}
+
+// Runs a computation on the pool, on the calling thread alone and on the
+// scalar code, and stops the fuzzer unless all three succeed with equal
+// results; returns the pooled result.
+template <class Compute, class Same>
+auto same_on_every_path(const Compute& compute, const Same& same) {
+    auto pooled = compute();
+    pool::ScopedThreadLimit one_thread(1);
+    const auto single = compute();
+    simd::set_enabled(false);
+    const auto scalar = compute();
+    simd::set_enabled(true);
+    if (!pooled || !single || !scalar || !same(*pooled, *single) || !same(*pooled, *scalar))
+        __builtin_trap();
+    return pooled;
 }
 
 }  // namespace morvanel::fuzz

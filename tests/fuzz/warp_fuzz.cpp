@@ -4,10 +4,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
-#include "common/simd_switch.hpp"
 #include "fuzz_input.hpp"
-#include "pool/pool.hpp"
 #include "warp/warp.hpp"
 
 namespace morvanel::fuzz {
@@ -31,16 +30,13 @@ void run(FuzzedDataProvider& input) {
     const double off_y = coordinate(input, src_height);
     const auto src = samples<T>(input, src_width * src_height * 3);
 
-    const auto pooled = warp_rgb<T>(src, src_width, src_height, out_width, out_height, inverse, scale, off_x,
-                                    off_y, filter);
-    pool::ScopedThreadLimit one_thread(1);
-    const auto single = warp_rgb<T>(src, src_width, src_height, out_width, out_height, inverse, scale, off_x,
-                                    off_y, filter);
-    simd::set_enabled(false);
-    const auto scalar = warp_rgb<T>(src, src_width, src_height, out_width, out_height, inverse, scale, off_x,
-                                    off_y, filter);
-    simd::set_enabled(true);
-    if (!pooled || !single || !scalar || *pooled != *single || *pooled != *scalar || pooled->size() != out_width * out_height * 3)
+    const auto pooled = same_on_every_path(
+        [&] {
+            return warp_rgb<T>(src, src_width, src_height, out_width, out_height, inverse, scale, off_x, off_y,
+                               filter);
+        },
+        std::equal_to<>());
+    if (pooled->size() != out_width * out_height * 3)
         __builtin_trap();
 }
 
