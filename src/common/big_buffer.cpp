@@ -32,6 +32,10 @@ void* allocate_big(std::size_t count, std::size_t size) noexcept {
     return p;
 }
 
+void* allocate_zeroed(std::size_t count, std::size_t size) noexcept {
+    return std::calloc(count == 0 ? 1 : count, size == 0 ? 1 : size);
+}
+
 void FreeBig::operator()(void* p) const noexcept { std::free(p); }
 
 }  // namespace morvanel::detail

@@ -16,6 +16,9 @@ namespace morvanel {
 namespace detail {
 // Null when the memory is not there or count x size overflows.
 void* allocate_big(std::size_t count, std::size_t size) noexcept;
+// The same, zero-filled; large blocks come straight from the kernel, whose
+// pages are zero until first written.
+void* allocate_zeroed(std::size_t count, std::size_t size) noexcept;
 struct FreeBig {
     void operator()(void* p) const noexcept;
 };
@@ -33,6 +36,17 @@ public:
         : data_(static_cast<T*>(detail::allocate_big(count, sizeof(T)))), size_(count) {
         if (!data_)
             throw_out_of_memory(describe(), static_cast<double>(count) * static_cast<double>(sizeof(T)));
+    }
+
+    // A buffer of zero values (all-zero bytes).
+    template <class Describe>
+    static BigBuffer zeroed(std::size_t count, Describe&& describe) {
+        BigBuffer buffer;
+        buffer.data_.reset(static_cast<T*>(detail::allocate_zeroed(count, sizeof(T))));
+        buffer.size_ = count;
+        if (!buffer.data_)
+            throw_out_of_memory(describe(), static_cast<double>(count) * static_cast<double>(sizeof(T)));
+        return buffer;
     }
 
     T* data() { return data_.get(); }

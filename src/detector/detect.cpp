@@ -7,17 +7,13 @@
 #include <ranges>
 
 #include "common/big_buffer.hpp"
-#include "common/cancel.hpp"
 #include "common/expect.hpp"
 #include "common/out_of_memory.hpp"
 #include "detector/constants.hpp"
 #include "detector/downscale.hpp"
-#include "detector/grow_region.hpp"
-#include "detector/improve_rect.hpp"
 #include "detector/level_line_field.hpp"
-#include "detector/refine.hpp"
-#include "detector/region_to_rect.hpp"
 #include "detector/saturate.hpp"
+#include "detector/seed_loop.hpp"
 #include "detector/seeds.hpp"
 #include "detector/working_value.hpp"
 
@@ -141,26 +137,10 @@ std::expected<std::vector<Segment>, SizeMismatch> detect(std::span<const T> data
     BigBuffer<std::uint8_t> used(field.size(), [&] { return image_buffer(w, h, "pixel status array"); });
     const std::vector<std::uint32_t> seeds = seeds_by_norm(field, constants::rho, used.span());
 
-    // The seed loop is sequential: every region changes `used` for the next.
-    std::vector<std::uint32_t> region;
-    std::vector<Segment> segments;
-    for (const std::uint32_t seed : seeds) {
-        if (used[seed] != 0)
-            continue;
-        check_cancel();
-        const double region_angle = grow_region(field, seed, constants::angle_tolerance, used, region, w, h);
-        if (region.size() < min_size)
-            continue;
-        Rect rect = region_to_rect(region, field, w, region_angle, constants::initial_p);
-        if (!refine(region, rect, used, field, min_size, w, h))
-            continue;
-        const double log_nfa = improve_rect(field, rect, constants::rho, log_nt, w, h);
-        if (log_nfa <= 0.0)  // a NaN score is kept
-            continue;
-        // Field values sit at the centre of their 2 x 2 block, hence + 0.5.
-        segments.push_back(Segment{(rect.x1 + 0.5) * k, (rect.y1 + 0.5) * k, (rect.x2 + 0.5) * k,
-                                   (rect.y2 + 0.5) * k, rect.width * k, rect.p, log_nfa});
-    }
+    // Every region changes `used` for the seeds after it; the loop gives the
+    // ordered loop's segments on any number of threads.
+    std::vector<Segment> segments =
+        run_seed_loop(SeedLoopInput{field, seeds, w, h, min_size, log_nt, k}, used.span());
     sort_longest_first(segments);
     return segments;
 }

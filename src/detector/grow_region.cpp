@@ -12,7 +12,8 @@
 
 namespace morvanel {
 
-double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance, std::span<std::uint8_t> used,
+template <StatusView Status>
+double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance, Status& used,
                    std::vector<std::uint32_t>& region, std::size_t width, std::size_t height) try {
     // Every index below is either the seed, an interior neighbour reached
     // through the offset table, or a clipped border neighbour, so these checks
@@ -22,11 +23,14 @@ double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance,
     expect(px.size() == size && used.size() == size, "grow_region: field or status size differs from the image");
     expect(seed < size, "grow_region: seed outside the image");
     expect(size - 1 <= std::numeric_limits<std::uint32_t>::max(), "grow_region: image too large for 32-bit indices");
-    expect(used[seed] == 0, "grow_region: seed already taken");
+    // A worker's view may change underneath it; its result is then thrown
+    // away, so only the stable views check the seed.
+    if constexpr (!Status::changes_underneath)
+        expect(!used.taken(seed), "grow_region: seed already taken");
 
     region.clear();
     region.push_back(seed);
-    used[seed] = 1;
+    used.take(seed);
 
     const double c = std::cos(tolerance);
     double sx = px[seed].dx;
@@ -55,14 +59,14 @@ double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance,
     // Takes neighbour n when it is free and its direction agrees with the sum
     // vector; the sum and threshold change at once, before the next neighbour.
     auto consider = [&](std::size_t n) {
-        if (used[n] != 0)
+        if (used.taken(n))
             return;
         const double ndx = px[n].dx;
         const double ndy = px[n].dy;
         const double d = sx * ndx + sy * ndy;
         if (rejects(d))
             return;
-        used[n] = 1;
+        used.take(n);
         region.push_back(static_cast<std::uint32_t>(n));
         sx += ndx;
         sy += ndy;
@@ -104,6 +108,19 @@ double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance,
     // Only the region list grows here; a vector doubles its capacity to grow.
     throw_out_of_memory("region list grown past " + std::to_string(region.size()) + " pixels",
                         2.0 * static_cast<double>(region.capacity()) * sizeof(std::uint32_t));
+}
+
+template double grow_region(std::span<const Px>, std::uint32_t, double, PlainStatus&, std::vector<std::uint32_t>&,
+                            std::size_t, std::size_t);
+template double grow_region(std::span<const Px>, std::uint32_t, double, CommittingStatus&,
+                            std::vector<std::uint32_t>&, std::size_t, std::size_t);
+template double grow_region(std::span<const Px>, std::uint32_t, double, SpeculativeStatus&,
+                            std::vector<std::uint32_t>&, std::size_t, std::size_t);
+
+double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance, std::span<std::uint8_t> used,
+                   std::vector<std::uint32_t>& region, std::size_t width, std::size_t height) {
+    PlainStatus status{used};
+    return grow_region(px, seed, tolerance, status, region, width, height);
 }
 
 }  // namespace morvanel

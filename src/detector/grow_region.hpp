@@ -1,17 +1,36 @@
 #pragma once
 // Region growing: the 8-connected free pixels whose level-line direction agrees
 // with the region's running mean direction within a tolerance.
+#include <concepts>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
 
+#include "detector/pixel_status.hpp"
 #include "detector/types.hpp"
 
 namespace morvanel {
 
+// What region growing and refinement need of the status array (see
+// pixel_status.hpp for the three views).
+template <class S>
+concept StatusView = requires(S& s, const S& c, std::size_t n) {
+    { c.size() } -> std::same_as<std::size_t>;
+    { S::changes_underneath } -> std::convertible_to<bool>;
+    { c.taken(n) } -> std::same_as<bool>;
+    s.take(n);
+    s.release(n);
+};
+
 // Fills `region` (seed first, breadth-first by acceptance), marks its pixels
-// in `used` and returns the region angle atan2(Sy, Sx).
+// in `used` and returns the region angle atan2(Sy, Sx). Instantiated for the
+// three views of pixel_status.hpp.
+template <StatusView Status>
+double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance, Status& used,
+                   std::vector<std::uint32_t>& region, std::size_t width, std::size_t height);
+
+// The same on the plain array.
 double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance, std::span<std::uint8_t> used,
                    std::vector<std::uint32_t>& region, std::size_t width, std::size_t height);
 

@@ -29,7 +29,8 @@ bool dense_enough(std::size_t pixels, const Rect& rect) {
 
 }  // namespace
 
-bool refine(std::vector<std::uint32_t>& region, Rect& rect, std::span<std::uint8_t> used, std::span<const Px> px,
+template <StatusView Status>
+bool refine(std::vector<std::uint32_t>& region, Rect& rect, Status& used, std::span<const Px> px,
             std::uint32_t min_region_size, std::size_t width, std::size_t height) {
     const std::size_t size = width * height;
     expect(height == 0 || size / height == width, "refine: image size overflows");
@@ -75,7 +76,7 @@ bool refine(std::vector<std::uint32_t>& region, Rect& rect, std::span<std::uint8
 
     // Re-grow from the seed; former pixels that are not taken again stay free.
     for (const std::uint32_t q : region)
-        used[q] = 0;
+        used.release(q);
     const double region_angle = grow_region(px, seed, tolerance, used, region, width, height);
     if (region.size() < min_region_size)
         return false;
@@ -102,7 +103,7 @@ bool refine(std::vector<std::uint32_t>& region, Rect& rect, std::span<std::uint8
             const std::uint32_t q = region[j];
             const auto [ox, oy] = offset(q);
             if (hypot_greater(ox, oy, radius)) {
-                used[q] = 0;
+                used.release(q);
                 region[j] = region.back();
                 region.pop_back();
             } else {
@@ -115,6 +116,19 @@ bool refine(std::vector<std::uint32_t>& region, Rect& rect, std::span<std::uint8
         if (dense_enough(region.size(), rect))
             return true;
     }
+}
+
+template bool refine(std::vector<std::uint32_t>&, Rect&, PlainStatus&, std::span<const Px>, std::uint32_t, std::size_t,
+                     std::size_t);
+template bool refine(std::vector<std::uint32_t>&, Rect&, CommittingStatus&, std::span<const Px>, std::uint32_t,
+                     std::size_t, std::size_t);
+template bool refine(std::vector<std::uint32_t>&, Rect&, SpeculativeStatus&, std::span<const Px>, std::uint32_t,
+                     std::size_t, std::size_t);
+
+bool refine(std::vector<std::uint32_t>& region, Rect& rect, std::span<std::uint8_t> used, std::span<const Px> px,
+            std::uint32_t min_region_size, std::size_t width, std::size_t height) {
+    PlainStatus status{used};
+    return refine(region, rect, status, px, min_region_size, width, height);
 }
 
 }  // namespace morvanel

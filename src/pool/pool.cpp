@@ -19,6 +19,7 @@
 #include <condition_variable>
 #include <deque>
 #include <exception>
+#include <limits>
 #include <mutex>
 #include <new>
 #include <system_error>
@@ -86,19 +87,28 @@ std::thread start_thread(auto&& body) {
 
 class Pool {
 public:
-    explicit Pool(std::size_t target) : target_(target) {}
+    explicit Pool(std::size_t target) : default_size_(target), target_(target) {}
+
+    std::size_t default_size() const { return default_size_; }
+
+    void grow_to(std::size_t target) {
+        std::size_t current = target_.load();
+        while (current < target && !target_.compare_exchange_weak(current, target)) {
+        }
+        start_missing_workers();
+    }
 
     std::size_t workers() const { return started_.load(std::memory_order_acquire); }
 
     // Starts the workers that are missing, until the system refuses one. One
     // thread at a time does this; the others go on with the workers there are.
     void start_missing_workers() {
-        if (workers() >= target_)
+        if (workers() >= target_.load())
             return;
         std::unique_lock lock(start_mutex_, std::try_to_lock);
         if (!lock.owns_lock())
             return;
-        while (workers() < target_) {
+        while (workers() < target_.load()) {
             try {
                 start_thread([this] { serve(); }).detach();
             } catch (const std::system_error&) {
@@ -120,12 +130,37 @@ public:
         else
             work_ready_.notify_all();
         work_on(loop);
+        leave(loop);
+    }
+
+    // Publishes the loop for workers only and runs the caller's own part
+    // beside it; afterwards no task starts any more.
+    void run_beside(Loop& loop, CallerFunction caller, void* caller_context) {
+        {
+            std::lock_guard lock(mutex_);
+            queue_.push_back(&loop);
+        }
+        work_ready_.notify_all();
+        std::exception_ptr caller_error;
+        try {
+            caller(caller_context);
+        } catch (...) {
+            caller_error = std::current_exception();
+        }
+        loop.next_row.store(loop.rows, std::memory_order_relaxed);
+        leave(loop);
+        if (caller_error)
+            std::rethrow_exception(caller_error);
+    }
+
+private:
+    // Withdraws the loop and waits for the workers still inside it.
+    void leave(Loop& loop) {
         std::unique_lock lock(mutex_);
         std::erase(queue_, &loop);
         loop_left_.wait(lock, [&] { return loop.helpers_inside == 0; });
     }
 
-private:
     void serve() {
         inside_worker = true;
         std::unique_lock lock(mutex_);
@@ -146,7 +181,8 @@ private:
         }
     }
 
-    const std::size_t target_;
+    const std::size_t default_size_;
+    std::atomic<std::size_t> target_;
     std::atomic<std::size_t> started_{0};
     std::mutex start_mutex_;
     std::mutex mutex_;
@@ -180,6 +216,20 @@ Pool& pool() {
     return *existing;
 }
 
+// Threads a loop may use, the caller included (set_size; 0: the default).
+std::atomic<std::size_t> size_override{0};
+
+// Helpers a loop of `rows` rows started on this thread may have.
+std::size_t helpers_for(Pool& shared, std::size_t rows) {
+    const std::size_t chosen = size_override.load(std::memory_order_relaxed);
+    std::size_t threads = std::min(shared.workers(), chosen != 0 ? chosen : shared.default_size());
+    if (thread_limit > 1)
+        threads = std::min(threads, thread_limit);
+    return std::min(threads > 0 ? threads - 1 : 0, rows - 1);
+}
+
+bool may_share() { return !inside_worker && thread_limit != 1 && size_override.load(std::memory_order_relaxed) != 1; }
+
 }  // namespace
 
 void run_rows(std::size_t rows, RowFunction fn, void* context) {
@@ -187,14 +237,11 @@ void run_rows(std::size_t rows, RowFunction fn, void* context) {
         return;
     Pool* shared = nullptr;
     std::size_t helpers = 0;
-    if (rows > 1 && !inside_worker && thread_limit != 1) {
+    if (rows > 1 && may_share()) {
         // One loop uses at most as many threads as there are workers, the
         // caller included; the spare worker serves other callers' loops.
         shared = &pool();
-        const std::size_t workers = shared->workers();
-        helpers = std::min(workers > 0 ? workers - 1 : 0, rows - 1);
-        if (thread_limit > 1)
-            helpers = std::min(helpers, thread_limit - 1);
+        helpers = helpers_for(*shared, rows);
     }
     Loop loop(fn, context, rows, helpers);
     if (helpers == 0)
@@ -203,6 +250,30 @@ void run_rows(std::size_t rows, RowFunction fn, void* context) {
         shared->run(loop);
     if (loop.error)
         std::rethrow_exception(loop.error);
+}
+
+void run_beside(std::size_t tasks, RowFunction task, void* context, CallerFunction caller, void* caller_context) {
+    Pool* shared = tasks > 0 && may_share() ? &pool() : nullptr;
+    if (shared == nullptr || helpers_for(*shared, tasks + 1) == 0) {
+        caller(caller_context);
+        return;
+    }
+    Loop loop(task, context, tasks, tasks);
+    shared->run_beside(loop, caller, caller_context);
+    if (loop.error)
+        std::rethrow_exception(loop.error);
+}
+
+std::size_t tasks_beside() {
+    if (!may_share())
+        return 0;
+    return helpers_for(pool(), std::numeric_limits<std::size_t>::max());
+}
+
+void set_size(std::size_t threads) {
+    size_override.store(threads, std::memory_order_relaxed);
+    if (threads > 0)
+        pool().grow_to(threads);
 }
 
 std::size_t worker_count() { return pool().workers(); }

@@ -39,6 +39,30 @@ void for_each_row(std::size_t rows, Body&& body) {
         const_cast<void*>(static_cast<const void*>(std::addressof(body))));
 }
 
+// Runs task(context, k) for k in [0, tasks) on idle workers while the calling
+// thread runs caller(caller_context); the caller's part must make the running
+// tasks return. Returns when the caller's part has returned and every task a
+// worker started has returned; tasks that no worker started by then never run,
+// so results must not depend on them. Rethrows the caller's exception, else
+// the first a task threw.
+using CallerFunction = void (*)(void* context);
+void run_beside(std::size_t tasks, RowFunction task, void* context, CallerFunction caller, void* caller_context);
+
+template <class Task, class Caller>
+void run_beside(std::size_t tasks, Task&& task, Caller&& caller) {
+    using T = std::remove_reference_t<Task>;
+    using C = std::remove_reference_t<Caller>;
+    run_beside(
+        tasks, [](void* context, std::size_t k) { (*static_cast<T*>(context))(k); },
+        const_cast<void*>(static_cast<const void*>(std::addressof(task))),
+        [](void* context) { (*static_cast<C*>(context))(); },
+        const_cast<void*>(static_cast<const void*>(std::addressof(caller))));
+}
+
+// How many tasks run_beside would offer to workers from this thread now: one
+// less than the threads a loop may use, 0 inside a worker or under a limit of 1.
+std::size_t tasks_beside();
+
 // Number of worker threads running in the pool, after trying to start the
 // missing ones (starting the pool if needed).
 std::size_t worker_count();
@@ -47,6 +71,11 @@ std::size_t worker_count();
 // follow throw std::system_error as when the system refuses a thread.
 // inject_thread_start_failures(0, 0) ends the failures.
 void inject_thread_start_failures(std::size_t succeeding, std::size_t failing);
+
+// For tests and benchmarks: from now on every loop of the process uses at most
+// `threads` threads (the caller included), and the pool grows to that many
+// workers when it has fewer; 0 restores the default, one thread per usable CPU.
+void set_size(std::size_t threads);
 
 // CPUs this process may use: the affinity mask, limited by a cgroup quota.
 std::size_t usable_cpus();

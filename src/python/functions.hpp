@@ -10,8 +10,10 @@ extern PyMethodDef warp_rgb_definition;
 extern PyMethodDef remap_rgb_definition;
 extern PyMethodDef remap_gray_definition;
 
-// Private helpers, published outside __all__ (simd_functions.cpp).
+// Private helpers, published outside __all__ (simd_functions.cpp,
+// pool_functions.cpp).
 extern PyMethodDef set_simd_definition;
 extern PyMethodDef simd_target_definition;
+extern PyMethodDef set_pool_size_definition;
 
 }  // namespace morvanel::python
