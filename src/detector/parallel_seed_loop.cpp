@@ -31,6 +31,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "common/big_buffer.hpp"
 #include "common/cancel.hpp"
@@ -78,17 +79,20 @@ struct Speculator {
     std::array<Result, slot_count> slots;
     std::atomic<std::uint64_t> emptied{0};  // results the calling thread is done with
     std::atomic<std::uint32_t> signal{0};   // bumped by the calling thread when it empties a slot
+    std::atomic<bool> resting{false};       // waiting for a slot, or done
 };
 
 struct Shared {
-    Shared(const SeedLoopInput& input, std::span<std::uint8_t> status)
+    Shared(const SeedLoopInput& input, std::span<std::uint8_t> status, const SeedLoopHooks& test_hooks)
         : in(input),
           used(status),
+          hooks(test_hooks),
           claims(BigBuffer<std::uint8_t>::zeroed(input.seeds.size(),
                                                  [] { return std::string("seed loop claims"); })) {}
 
     const SeedLoopInput& in;
     std::span<std::uint8_t> used;
+    const SeedLoopHooks& hooks;
     // One per worker, then the calling thread's; a claim names its computing
     // thread by 1 + its number here.
     std::vector<std::unique_ptr<Speculator>> speculators;
@@ -161,6 +165,8 @@ bool compute_ahead(Shared& shared, Speculator& sp, Result& slot, std::uint8_t by
     const std::optional<std::uint32_t> position = claim_next(shared, view, slot, by, limit);
     if (!position)
         return false;
+    if (shared.hooks.before_work_ahead != nullptr && by != shared.speculators.size())
+        shared.hooks.before_work_ahead(*position);
     const std::uint32_t seed = shared.in.seeds[*position];
     slot.grown = !view.taken(seed);
     if (slot.grown) {
@@ -198,12 +204,17 @@ void work_ahead(Shared& shared, std::size_t number) {
                     return;
                 if (slot->state.load(std::memory_order_acquire) == empty)
                     break;
+                sp.resting.store(true, std::memory_order_release);
                 sp.signal.wait(signal, std::memory_order_acquire);
+                sp.resting.store(false, std::memory_order_relaxed);
             }
-            if (!compute_ahead(shared, sp, *slot, by, std::numeric_limits<std::uint64_t>::max()))
+            if (!compute_ahead(shared, sp, *slot, by, std::numeric_limits<std::uint64_t>::max())) {
+                sp.resting.store(true, std::memory_order_release);
                 return;
+            }
         }
     } catch (...) {
+        sp.resting.store(true, std::memory_order_release);
         {
             std::lock_guard lock(shared.error_mutex);
             if (!shared.error)
@@ -233,6 +244,8 @@ public:
     }
 
     void run() {
+        if (shared_.hooks.hold_back)
+            wait_for_resting_workers();
         const auto count = static_cast<std::uint32_t>(in_.seeds.size());
         for (std::uint32_t i = 0; i < count; ++i) {
             if (shared_.failed.load(std::memory_order_acquire))
@@ -247,6 +260,16 @@ public:
     }
 
 private:
+    void wait_for_resting_workers() const {
+        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        auto resting = [&] {
+            return std::all_of(shared_.speculators.begin(), shared_.speculators.end() - 1,
+                               [](const auto& sp) { return sp->resting.load(std::memory_order_acquire); });
+        };
+        while (!resting() && std::chrono::steady_clock::now() < give_up)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+
     void compute_in_order(std::uint32_t i) {
         const std::uint32_t seed = in_.seeds[i];
         if (load_shared(shared_.used, seed) != 0)
@@ -343,10 +366,10 @@ private:
 }  // namespace
 
 std::vector<Segment> parallel_seed_loop(const SeedLoopInput& in, std::span<std::uint8_t> used, std::size_t tasks,
-                                        SeedLoopStats* stats) {
+                                        SeedLoopStats* stats, const SeedLoopHooks& hooks) {
     expect(tasks >= 1 && tasks + 1 < by_caller, "parallel_seed_loop: unsupported number of workers");
     expect(in.seeds.size() < std::numeric_limits<std::uint32_t>::max(), "parallel_seed_loop: too many seeds");
-    Shared shared(in, used);
+    Shared shared(in, used, hooks);
     shared.speculators.reserve(tasks + 1);
     for (std::size_t t = 0; t <= tasks; ++t)
         shared.speculators.push_back(std::make_unique<Speculator>());

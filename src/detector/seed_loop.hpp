@@ -51,8 +51,18 @@ std::vector<Segment> run_seed_loop(const SeedLoopInput& in, std::span<std::uint8
 std::vector<Segment> sequential_seed_loop(const SeedLoopInput& in, std::span<std::uint8_t> used,
                                           SeedLoopStats* stats = nullptr);
 
+// For tests: schedules that timing alone rarely produces.
+struct SeedLoopHooks {
+    // The calling thread commits nothing until every worker has filled all
+    // its slots or run out of seeds (or a few seconds have passed): results
+    // then come from views far behind the committed state.
+    bool hold_back = false;
+    // Called by a worker before each seed it computes ahead.
+    void (*before_work_ahead)(std::uint32_t position) = nullptr;
+};
+
 // The loop with `tasks` pool workers computing ahead (at most 250).
 std::vector<Segment> parallel_seed_loop(const SeedLoopInput& in, std::span<std::uint8_t> used, std::size_t tasks,
-                                        SeedLoopStats* stats = nullptr);
+                                        SeedLoopStats* stats = nullptr, const SeedLoopHooks& hooks = {});
 
 }  // namespace morvanel

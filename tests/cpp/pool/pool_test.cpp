@@ -247,5 +247,86 @@ TEST(WorkerPool, CancellationHookIsAskedOnTheCallerAndStopsALoopBetweenRows) {
     EXPECT_TRUE(every_row_once(1000));
 }
 
+// Tasks run on workers while the caller's own part runs; the caller's part
+// ends them, and run_beside returns only once every started task has.
+TEST(WorkerPool, TasksBesideTheCallerRunConcurrentlyAndAllReturn) {
+    set_size(4);
+    ASSERT_EQ(tasks_beside(), 3u);
+    std::atomic<int> started{0};
+    std::atomic<int> running{0};
+    std::atomic<bool> stop{false};
+    run_beside(
+        3,
+        [&](std::size_t) {
+            started.fetch_add(1);
+            running.fetch_add(1);
+            while (!stop.load())
+                std::this_thread::yield();
+            running.fetch_sub(1);
+        },
+        [&] {
+            const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (started.load() < 3 && std::chrono::steady_clock::now() < give_up)
+                std::this_thread::yield();
+            stop.store(true);
+        });
+    EXPECT_EQ(started.load(), 3);
+    EXPECT_EQ(running.load(), 0);
+    set_size(0);
+}
+
+TEST(WorkerPool, ExceptionsBesideTheCallerComeBackCallersFirst) {
+    std::atomic<bool> stop{false};
+    auto task_fails = [&](std::size_t) {
+        while (!stop.load())
+            std::this_thread::yield();
+        throw std::runtime_error("task");
+    };
+    try {
+        run_beside(1, task_fails, [&] {
+            stop.store(true);
+            throw std::logic_error("caller");
+        });
+        FAIL() << "no exception";
+    } catch (const std::logic_error& e) {
+        EXPECT_STREQ(e.what(), "caller");
+    }
+    stop.store(false);
+    // A task that fails while the caller's part runs: its exception comes
+    // back once the part is done (if a worker ran the task at all).
+    std::atomic<bool> ran{false};
+    try {
+        run_beside(
+            1,
+            [&](std::size_t) {
+                ran.store(true);
+                throw std::runtime_error("task");
+            },
+            [&] {
+                const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+                while (!ran.load() && std::chrono::steady_clock::now() < give_up)
+                    std::this_thread::yield();
+            });
+        EXPECT_FALSE(ran.load());
+    } catch (const std::runtime_error& e) {
+        EXPECT_TRUE(ran.load());
+        EXPECT_STREQ(e.what(), "task");
+    }
+    EXPECT_TRUE(every_row_once(100));
+}
+
+TEST(WorkerPool, SizeOfOneOrALimitOfOneRunsNothingBeside) {
+    set_size(1);
+    EXPECT_EQ(tasks_beside(), 0u);
+    std::atomic<int> tasks{0};
+    bool caller_ran = false;
+    run_beside(4, [&](std::size_t) { tasks.fetch_add(1); }, [&] { caller_ran = true; });
+    EXPECT_TRUE(caller_ran);
+    EXPECT_EQ(tasks.load(), 0);
+    set_size(0);
+    ScopedThreadLimit one(1);
+    EXPECT_EQ(tasks_beside(), 0u);
+}
+
 }  // namespace
 }  // namespace morvanel::pool

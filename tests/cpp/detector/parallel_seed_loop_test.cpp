@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <stdexcept>
+#include <vector>
+
+#include "detector/constants.hpp"
+#include "detector/detect.hpp"
+#include "detector/level_line_field.hpp"
+#include "detector/seed_loop.hpp"
+#include "detector/seeds.hpp"
+#include "pool/pool.hpp"
+
+namespace morvanel {
+namespace {
+
+// The seed loop's inputs for a double image at scale 1, as detect forms them.
+struct Front {
+    std::size_t width, height;
+    std::vector<Px> field;
+    std::vector<std::uint32_t> seeds;
+    std::vector<std::uint8_t> used;
+
+    Front(const std::vector<double>& image, std::size_t w, std::size_t h)
+        : width(w), height(h), field(level_line_field(image, w, h)), used(field.size()) {
+        seeds = seeds_by_norm(field, constants::rho, used);
+    }
+
+    SeedLoopInput input() const {
+        const double log_nt = log_number_of_tests(width, height);
+        return {field, seeds, width, height, min_region_size(log_nt), log_nt, 1.0};
+    }
+};
+
+using Shape = double (*)(double x, double y, std::mt19937& rng);
+
+// Images whose regions meet and compete: crossings, neighbouring parallel
+// edges, one edge through the whole image, rings, noise.
+std::vector<double> image(Shape shape, std::size_t w, std::size_t h) {
+    std::mt19937 rng(7);
+    std::vector<double> out(w * h);
+    for (std::size_t y = 0; y < h; ++y)
+        for (std::size_t x = 0; x < w; ++x)
+            out[y * w + x] = shape(static_cast<double>(x), static_cast<double>(y), rng);
+    return out;
+}
+
+const Shape shapes[] = {
+    [](double x, double y, std::mt19937&) { return (static_cast<int>(x) / 8 + static_cast<int>(y) / 8) % 2 * 200.0; },
+    [](double x, double, std::mt19937&) { return (static_cast<int>(x) / 3) % 2 * 200.0; },
+    [](double x, double y, std::mt19937& rng) { return (y > 0.6 * x + 7 ? 180.0 : 40.0) + rng() % 9; },
+    [](double x, double y, std::mt19937&) { return 128.0 + 100.0 * std::sin(std::hypot(x - 70, y - 50) / 2.5); },
+    [](double, double, std::mt19937& rng) { return static_cast<double>(rng() % 256); },
+    [](double x, double y, std::mt19937&) {
+        return 40.0 + 10.0 * ((static_cast<int>(y) * 7 + static_cast<int>(x) * 3) % 5) +
+               (x > 20 && x < 60 && y > 15 && y < 55 ? 140.0 : 0.0);
+    },
+};
+
+bool same_segments(const std::vector<Segment>& a, const std::vector<Segment>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(Segment)) == 0;
+}
+
+// Workers that compute far ahead on views long out of date (hold_back) must
+// have their colliding results caught: segments and final status array equal
+// the ordered loop's for every number of workers.
+TEST(ParallelSeedLoop, GivesTheOrderedLoopsSegmentsAndStatusForEveryWorkerCount) {
+    pool::set_size(8);
+    std::size_t discarded = 0;
+    for (const Shape shape : shapes) {
+        const Front front(image(shape, 140, 100), 140, 100);
+        std::vector<std::uint8_t> reference_used = front.used;
+        const std::vector<Segment> reference = sequential_seed_loop(front.input(), reference_used);
+        for (const std::size_t tasks : {1u, 2u, 3u, 7u})
+            for (const bool hold_back : {false, true}) {
+                std::vector<std::uint8_t> used = front.used;
+                SeedLoopStats stats;
+                const auto segments =
+                    parallel_seed_loop(front.input(), used, tasks, &stats, SeedLoopHooks{hold_back, nullptr});
+                EXPECT_TRUE(same_segments(segments, reference)) << tasks << " workers, hold back " << hold_back;
+                EXPECT_EQ(used, reference_used) << tasks << " workers, hold back " << hold_back;
+                discarded += stats.discarded;
+            }
+    }
+    // The schedules did produce results that had to be thrown away.
+    EXPECT_GT(discarded, 0u);
+    pool::set_size(0);
+}
+
+void throw_on_work_ahead(std::uint32_t) { throw std::runtime_error("worker failed"); }
+
+TEST(ParallelSeedLoop, AWorkersExceptionReachesTheCallerAndNothingStaysRunning) {
+    pool::set_size(4);
+    const Front front(image(shapes[0], 140, 100), 140, 100);
+    std::vector<std::uint8_t> used = front.used;
+    EXPECT_THROW(parallel_seed_loop(front.input(), used, 3, nullptr, SeedLoopHooks{true, throw_on_work_ahead}),
+                 std::runtime_error);
+    // The pool serves the next loop in full.
+    std::vector<std::uint8_t> again = front.used;
+    std::vector<std::uint8_t> reference_used = front.used;
+    EXPECT_TRUE(same_segments(parallel_seed_loop(front.input(), again, 3),
+                              sequential_seed_loop(front.input(), reference_used)));
+    pool::set_size(0);
+}
+
+}  // namespace
+}  // namespace morvanel

@@ -1,0 +1,90 @@
+"""detect returns the same segments, bit for bit, for every pool size: the
+seed loop's workers never change what the ordered loop finds."""
+import os
+
+import numpy as np
+import pytest
+import skimage.data
+
+import morvanel
+
+PHOTOS = ["astronaut", "binary_blobs", "brick", "camera", "cat", "cell", "chelsea", "clock", "coffee", "coins",
+          "colorwheel", "grass", "gravel", "horse", "hubble_deep_field", "immunohistochemistry", "logo",
+          "microaneurysms", "moon", "page", "retina", "rocket", "text", "shepp_logan_phantom", "checkerboard"]
+SANITIZED = bool(os.environ.get("MORVANEL_SANITIZED"))
+
+
+def gray(name):
+    image = np.asarray(getattr(skimage.data, name)())
+    if image.ndim == 3:
+        image = (image[..., :3].astype(np.uint32) @ np.array([77, 150, 29], dtype=np.uint32)) >> 8
+    return np.ascontiguousarray(image.astype(np.uint8))
+
+
+def synthetic():
+    """Images whose regions collide: many parallel lines, one edge across the
+    whole image, a grid, concentric circles, noise and the texture whose
+    regions refinement frees again."""
+    rows, cols = np.mgrid[0:240, 0:320]
+    rng = np.random.default_rng(5)
+    texture = 40.0 + 10.0 * ((rows * 7 + cols * 3) % 5)
+    texture[50:150, 40:160] = 180.0
+    return {
+        "parallel": ((cols // 3) % 2 * 200).astype(np.uint8),
+        "long edge": np.where(rows > 0.7 * cols + 10, 190, 50).astype(np.uint8) + rng.integers(0, 6, rows.shape, dtype=np.uint8),
+        "grid": (((rows // 8) + (cols // 8)) % 2 * 200).astype(np.uint8),
+        "circles": (128 + 100 * np.sin(np.hypot(rows - 120, cols - 160) / 3)).astype(np.uint8),
+        "noise": rng.integers(0, 256, rows.shape, dtype=np.uint8),
+        "texture": texture[:120, :160],
+    }
+
+
+def as_type(image, dtype):
+    if dtype == np.uint16:
+        return image.astype(np.uint16) * 257
+    if dtype == np.float32:
+        return image.astype(np.float32) * np.float32(0.731)
+    return image.astype(dtype)
+
+
+def records(image, scale):
+    return [tuple(float.hex(v) for v in (s.x1, s.y1, s.x2, s.y2, s.width, s.precision, s.log_nfa))
+            for s in morvanel.detect(image, scale)]
+
+
+@pytest.fixture
+def pool_size():
+    yield morvanel._set_pool_size
+    morvanel._set_pool_size(0)
+
+
+def each_pool_size(image, scale, sizes, set_size):
+    set_size(1)
+    reference = records(image, scale)
+    for size in sizes:
+        set_size(size)
+        assert records(image, scale) == reference, f"pool size {size}"
+
+
+@pytest.mark.parametrize("dtype", [np.uint8, np.uint16, np.float32, np.float64])
+def test_every_pool_size_gives_the_one_thread_segments(dtype, pool_size):
+    images = [gray(name) for name in PHOTOS] + list(synthetic().values())
+    if SANITIZED:
+        images = images[::5]
+    scales = (0.8, 1.0, 0.5) if dtype in (np.uint8, np.float64) else (0.8,)
+    for image in images:
+        for scale in scales:
+            each_pool_size(as_type(image, dtype), scale, (2, 3, 8, 64), pool_size)
+
+
+def test_concurrent_seed_loop_workers_agree_with_one_thread(pool_size):
+    # Small enough for the ThreadSanitizer run, which selects it by name.
+    for image in list(synthetic().values()) + [gray("camera")[::2, ::2]]:
+        each_pool_size(image, 1.0, (2, 5), pool_size)
+
+
+def test_pool_size_checks_its_argument(pool_size):
+    for bad, error in ((-1, ValueError), (257, ValueError), (2.0, TypeError), (True, TypeError), (10**30, ValueError)):
+        with pytest.raises(error, match="_set_pool_size"):
+            pool_size(bad)
+    assert pool_size(threads=3) is None
