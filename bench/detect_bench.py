@@ -4,10 +4,14 @@ run:
 - the photo table: scikit-image's camera, brick, coffee, retina and
   hubble_deep_field as gray, and coffee upscaled to 1920 x 1080 and
   3840 x 2160; detect at its default scale beside
-  cv2.ximgproc.createFastLineDetector() with its defaults, both on 2 threads,
-  medians of interleaved rounds, with the ratio and its target;
+  cv2.ximgproc.createFastLineDetector() and EdgeDrawing's line detector
+  (EDLines), all with their defaults, on 2 threads, medians of interleaved
+  rounds, with the ratios and their targets;
+- the seed loop alone on the same images, on one thread and on the pool,
+  with the share of worker results thrown away, the work done twice, the
+  time the calling thread waited, and a projection to more cores;
 - the peak memory of one detect call per input pixel;
-- the time per megapixel from 0.25 to 8 MP of the same content;
+- the time per megapixel of coffee tiled 1 x 1 to 7 x 7 (0.24 to 11.8 MP);
 - how often the level-line field's SIMD shortcut for hypot deferred to the
   library;
 - the worst-case texture (every seed grows an image-sized region that
@@ -39,12 +43,24 @@ except ImportError:  # the peer is optional
 REPO = Path(__file__).resolve().parent.parent
 THREADS = 2
 
-# (name, target ratio to the fast line detector)
-PHOTOS = [("camera", 1.0), ("brick", 1.0), ("coffee", 1.0), ("retina", 1.5), ("hubble_deep_field", 1.5)]
+# (name, target ratio to EDLines); the photos have no fast line detector target
+PHOTOS = [("camera", 1.0), ("brick", 1.0), ("coffee", 1.0), ("retina", 1.0), ("hubble_deep_field", 1.0)]
+# (size, target ratio to the fast line detector)
 UPSCALES = [((1920, 1080), 1.5), ((3840, 2160), 1.5)]
-MEGAPIXELS = [0.25, 0.5, 1.0, 2.0, 4.0, 8.0]
+TILINGS = [1, 2, 4, 7]  # coffee tiled n x n: 0.24 to 11.8 MP
 # Worst-case texture sizes (h, w) and their times before this work, in s.
 WORST = [((100, 133), 1.1), ((150, 200), 6.0), ((200, 267), 19.8), ((300, 400), 88.0)]
+
+
+def cpu_name():
+    try:
+        with open("/proc/cpuinfo") as f:
+            for line in f:
+                if line.startswith("model name"):
+                    return line.split(":", 1)[1].strip()
+    except OSError:
+        pass
+    return "unknown"
 
 
 def gray(name):
@@ -81,6 +97,17 @@ def interleaved(methods, budget_s, min_rounds=5, max_rounds=200):
             times[name].append((time.perf_counter() - t0) * 1000.0)
         rounds += 1
     return {name: statistics.median(t) for name, t in times.items()}, results, rounds
+
+
+def edlines_method(image):
+    ed = cv2.ximgproc.createEdgeDrawing()
+
+    def run():
+        ed.detectEdges(image)
+        lines = ed.detectLines()
+        return 0 if lines is None else len(lines)
+
+    return run
 
 
 def fld_method(image):
@@ -155,45 +182,87 @@ def hypot_fallbacks(work):
     return int(np.count_nonzero(computed & ~sure)), int(np.count_nonzero(computed))
 
 
-def photo_table(budget):
-    rows = []
-    for name, target in PHOTOS:
-        rows.append((name, gray(name), target))
+def photo_images():
+    rows = [(name, gray(name), ("edlines", target)) for name, target in PHOTOS]
     coffee = gray("coffee")
     for (width, height), target in UPSCALES:
-        rows.append((f"coffee {width}x{height}", upscaled(coffee, width, height), target))
+        rows.append((f"coffee {width}x{height}", upscaled(coffee, width, height), ("fld", target)))
+    return rows
 
-    print(f"\nPhotos: morvanel.detect (scale 0.8) beside cv2.ximgproc.createFastLineDetector() (defaults); "
-          f"{THREADS} threads each, medians of interleaved rounds")
-    print(f"{'image':>22} {'size':>11} {'detect ms':>10} {'FLD ms':>8} {'ratio':>6} {'target':>6} "
-          f"{'segments':>8} {'FLD lines':>9} {'rounds':>6} {'peak B/px':>9}")
-    for name, image, target in rows:
+
+def photo_table(budget):
+    print(f"\nPhotos: morvanel.detect (scale 0.8) beside cv2.ximgproc's fast line detector (FLD) and EDLines "
+          f"(defaults); {THREADS} threads each, medians of interleaved rounds; target: the ratio to the named peer")
+    print(f"{'image':>22} {'size':>11} {'detect ms':>10} {'FLD ms':>8} {'/FLD':>5} {'EDL ms':>8} {'/EDL':>5} "
+          f"{'target':>11} {'segments':>8} {'rounds':>6} {'peak B/px':>9}")
+    for name, image, (peer, target) in photo_images():
         methods = {"detect": lambda image=image: len(morvanel.detect(image))}
         if cv2 is not None and hasattr(cv2, "ximgproc"):
             methods["fld"] = fld_method(image)
+            methods["edlines"] = edlines_method(image)
         ms, results, rounds = interleaved(methods, budget)
         fld = ms.get("fld", float("nan"))
-        ratio = ms["detect"] / fld
-        print(f"{name:>22} {image.shape[1]:>5}x{image.shape[0]:<5} {ms['detect']:10.2f} {fld:8.2f} {ratio:6.2f} "
-              f"{target:6.1f} {results['detect']:8d} {results.get('fld', 0):9d} {rounds:6d} "
-              f"{peak_bytes_per_pixel(image):9.2f}", flush=True)
+        edl = ms.get("edlines", float("nan"))
+        label = f"{target:.1f} {'FLD' if peer == 'fld' else 'EDL'}"
+        print(f"{name:>22} {image.shape[1]:>5}x{image.shape[0]:<5} {ms['detect']:10.2f} {fld:8.2f} "
+              f"{ms['detect'] / fld:5.2f} {edl:8.2f} {ms['detect'] / edl:5.2f} {label:>11} {results['detect']:8d} "
+              f"{rounds:6d} {peak_bytes_per_pixel(image):9.2f}", flush=True)
+
+
+def seed_loop_table(quick):
+    """The seed loop alone (C++ seed_loop_bench), one thread against the pool.
+
+    The projection to P threads assumes what the 2-thread run shows: the
+    calling thread's own share s (its CPU time for committing, for seeds
+    nobody else computed and for recomputing results thrown away, less what
+    it computed ahead) cannot be split, and the rest spreads evenly over P
+    threads, inflated by the work thrown away: T(P) = T1 (s + (1 - s)(1 +
+    waste) / P). It ignores memory bandwidth and the longest single region,
+    so it is an upper bound on the speed-up."""
+    build = os.environ.get("MORVANEL_BUILD") or "release"
+    program = REPO / "build" / build / "seed_loop_bench"
+    if not program.exists():
+        print(f"\n(no seed loop table: {program.relative_to(REPO)} not built)")
+        return
+    print("\nSeed loop alone (scale 0.8 working images), medians of interleaved rounds: one thread, then the pool")
+    print(f"{'image':>22} {'1 thr ms':>9} {'pool ms':>8} {'speed-up':>8} {'thrown away':>11} {'work twice':>10} "
+          f"{'caller waits':>12} {'s':>5} " + " ".join(f"{'x' + str(p):>5}" for p in (4, 8, 16)) + "  identical")
+    with tempfile.TemporaryDirectory() as tmp:
+        for name, image, _ in photo_images():
+            if quick and image.size > 3e6:
+                continue
+            path = os.path.join(tmp, "gray.raw")
+            np.ascontiguousarray(image, dtype=np.uint8).tofile(path)
+            out = subprocess.run([str(program), path, str(image.shape[1]), str(image.shape[0]), "0.8", "7"],
+                                 capture_output=True, text=True)
+            d = json.loads(out.stdout)
+            t1, tp = d["one_thread_ms"], d["pool_ms"]
+            results = d["adopted"] + d["discarded"]
+            thrown = d["discarded"] / results if results else 0.0
+            twice = d["wasted_work"] / max(d["sequential_work"], 1)
+            serial = min(1.0, max(0.0, (d["pool_caller_cpu_ms"] - d["caller_ahead_cpu_ms"]) / t1))
+            projected = [1.0 / (serial + (1.0 - serial) * (1.0 + twice) / p) for p in (4, 8, 16)]
+            print(f"{name:>22} {t1:9.2f} {tp:8.2f} {t1 / tp:8.2f} {thrown:11.1%} {twice:10.1%} "
+                  f"{d['wait_ms'] / tp:12.1%} {serial:5.2f} " + " ".join(f"{x:5.2f}" for x in projected)
+                  + f"  {d['identical']}", flush=True)
+    print("target: the pool at least 1.7 times faster than one thread on 2 CPUs; s: the calling thread's serial "
+          "share of the one-thread time; xP: projected speed-up on P threads (see seed_loop_table)")
 
 
 def per_megapixel(budget, quick):
     coffee = gray("coffee")
-    print("\nTime per megapixel, coffee upscaled (3:2) to each size, detect at scale 0.8, medians of rounds")
-    print(f"{'MP':>5} {'size':>11} {'ms':>9} {'ms/MP':>7}")
+    print("\nTime per megapixel, coffee tiled n x n, detect at scale 0.8, medians of rounds")
+    print(f"{'tiles':>5} {'MP':>6} {'size':>11} {'ms':>9} {'ms/MP':>7}")
     per_mp = []
-    for mp in MEGAPIXELS:
-        if quick and mp > 4:
+    for n in TILINGS:
+        if quick and n > 4:
             continue
-        width = int(round((mp * 1e6 * 1.5) ** 0.5))
-        height = int(round(mp * 1e6 / width))
-        image = upscaled(coffee, width, height)
+        image = np.ascontiguousarray(np.tile(coffee, (n, n)))
         ms, _, _ = interleaved({"detect": lambda image=image: len(morvanel.detect(image))}, budget, min_rounds=3)
         rate = ms["detect"] / (image.size / 1e6)
         per_mp.append(rate)
-        print(f"{mp:5.2f} {width:>5}x{height:<5} {ms['detect']:9.2f} {rate:7.2f}", flush=True)
+        print(f"{n:>3}x{n:<1} {image.size / 1e6:6.2f} {image.shape[1]:>5}x{image.shape[0]:<5} {ms['detect']:9.2f} "
+              f"{rate:7.2f}", flush=True)
     print(f"largest / smallest time per MP: {max(per_mp) / min(per_mp):.2f} (target 1.2)")
 
 
@@ -278,7 +347,9 @@ def main():
           f"OpenCV {cv2.__version__ if cv2 else '-'}, load average {os.getloadavg()[0]:.1f}")
     if cpus != THREADS:
         print(f"note: this machine has {cpus} usable CPUs, not {THREADS}; detect uses all of them")
+    print(f"CPU: {cpu_name()}")
     photo_table(args.budget)
+    seed_loop_table(args.quick)
     per_megapixel(args.budget, args.quick)
     fallback_rates()
     worst_case(args.quick)

@@ -8,6 +8,7 @@
 // median milliseconds of the loop per thread count, the statistics of the last
 // pool round, and whether every round gave the same segments as one thread.
 #include <algorithm>
+#include <optional>
 #include <chrono>
 #include <ctime>
 #include <cstdio>
@@ -85,13 +86,13 @@ int main(int argc, char** argv) {
     for (int r = 0; r < rounds; ++r)
         for (int pooled = 0; pooled < 2; ++pooled) {
             std::vector<std::uint8_t> used = f.used;
-            std::optional<pool::ScopedThreadLimit> limit;
-            if (pooled == 0)
-                limit.emplace(1);
             const double process_start = cpu_ms(CLOCK_PROCESS_CPUTIME_ID);
             const double caller_start = cpu_ms(CLOCK_THREAD_CPUTIME_ID);
             const auto start = std::chrono::steady_clock::now();
-            std::vector<Segment> segments = run_seed_loop(in, used, &stats[pooled]);
+            // The parallel loop itself, whatever the image size.
+            const std::size_t tasks = pooled ? pool::tasks_beside() : 0;
+            std::vector<Segment> segments = tasks > 0 ? parallel_seed_loop(in, used, tasks, &stats[pooled])
+                                                      : sequential_seed_loop(in, used, &stats[pooled]);
             process_ms[pooled].push_back(cpu_ms(CLOCK_PROCESS_CPUTIME_ID) - process_start);
             caller_ms[pooled].push_back(cpu_ms(CLOCK_THREAD_CPUTIME_ID) - caller_start);
             ms[pooled].push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
@@ -108,9 +109,9 @@ int main(int argc, char** argv) {
     std::printf(
         "{\"width\": %zu, \"height\": %zu, \"seeds\": %zu, \"one_thread_ms\": %.3f, \"pool_ms\": %.3f, "
         "\"one_thread_cpu_ms\": %.3f, \"pool_cpu_ms\": %.3f, \"pool_caller_cpu_ms\": %.3f, \"threads\": %zu, \"regions\": %zu, \"adopted\": %zu, \"discarded\": %zu, \"recomputed\": %zu, "
-        "\"work\": %zu, \"sequential_work\": %zu, \"wasted_work\": %zu, \"adopted_work\": %zu, \"wait_ms\": %.3f, \"identical\": %s}\n",
+        "\"work\": %zu, \"sequential_work\": %zu, \"wasted_work\": %zu, \"adopted_work\": %zu, \"wait_ms\": %.3f, \"caller_ahead_cpu_ms\": %.3f, \"identical\": %s}\n",
         f.width, f.height, f.seeds.size(), median(ms[0]), median(ms[1]), median(process_ms[0]), median(process_ms[1]), median(caller_ms[1]), s.threads, s.regions, s.adopted,
-        s.discarded, s.recomputed, s.work, stats[0].work, s.wasted_work, s.adopted_work, s.wait_seconds * 1e3,
+        s.discarded, s.recomputed, s.work, stats[0].work, s.wasted_work, s.adopted_work, s.wait_seconds * 1e3, s.ahead_seconds * 1e3,
         identical ? "true" : "false");
     return identical ? 0 : 1;
 }

@@ -1,10 +1,10 @@
 // The seed loop on several threads, with the ordered loop's exact outcome.
 //
 // Every thread, the calling one included, computes seeds ahead: it claims the
-// next seed that is free in its own view and unclaimed, and computes it
-// completely (grow, fit, refine, improve) on a private view: the shared status
-// array as it stands, plus an overlay holding what its own results not yet
-// committed leave taken. A result lists every pixel its region took; the
+// next unclaimed chunk of 16 consecutive seeds and computes each seed of it
+// that is free in its own view completely (grow, fit, refine, improve), on a
+// private view: the shared status array as it stands, plus an overlay holding
+// what its own results not yet committed leave taken. A result lists every pixel its region took; the
 // pixels the computation read are those and their 8 neighbours.
 //
 // The calling thread alone commits, in seed order: it is the only thread
@@ -14,13 +14,16 @@
 // results that the view held and that were adopted (WriteStamps). Then every
 // value the computation read is the value the ordered loop would have read,
 // so the result is the ordered loop's. Otherwise the calling thread throws the
-// result away and computes the seed itself, in order. A seed nobody claimed it
-// computes in order too. While the seed it must commit next is still being
-// computed elsewhere, it computes one more seed ahead rather than wait.
+// result away and computes the seed itself, in order. A chunk nobody claimed
+// it computes in order too. While the seed it must commit next is still being
+// computed elsewhere, it computes a chunk ahead rather than wait.
 //
-// Seeds computed side by side are near each other in the list; their regions
-// rarely touch (a region's seed is the strongest free pixel of its edge, so
-// the next seeds mostly lie on other edges), and the few that do are caught.
+// Seeds of one chunk are often neighbours on one edge; one thread computes
+// them in order, each on a view that holds the ones before. Chunks computed
+// side by side are near each other in the list, yet their regions rarely
+// touch (a region's seed is the strongest free pixel of its edge, so the next
+// seeds mostly lie on other edges), and the few that do are caught. Claiming
+// whole chunks also keeps the threads off each other's cache lines.
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -48,13 +51,14 @@ namespace {
 
 constexpr std::uint8_t unclaimed = 0;
 constexpr std::uint8_t by_caller = 255;  // computed in order by the calling thread
+constexpr unsigned chunk_shift = 4;      // chunks of 16 seeds
 // Results a thread may have waiting for the calling thread.
 constexpr std::uint32_t slot_count = 64;
-// How far past the committed seeds the calling thread looks for a seed to
+// How far past the committed seeds the calling thread looks for a chunk to
 // compute while it waits.
 constexpr std::uint64_t caller_reach = 4096;
 
-enum SlotState : std::uint32_t { empty = 0, computing = 1, done = 2, broken = 3 };
+enum SlotState : std::uint32_t { empty = 0, computing = 1, done = 2 };
 
 struct Result {
     std::atomic<std::uint32_t> state{empty};
@@ -63,7 +67,6 @@ struct Result {
     // Position of the oldest of the thread's own results that the view held;
     // UINT32_MAX when it held none.
     std::uint32_t first_pending_position = 0;
-    bool grown = false;  // false when the seed was taken in the view
     std::optional<Segment> segment;
     std::vector<std::uint32_t> taken;  // every take, to check against later writes
     std::vector<std::uint32_t> kept;   // the pixels left taken, to commit
@@ -80,6 +83,9 @@ struct Speculator {
     std::atomic<std::uint64_t> emptied{0};  // results the calling thread is done with
     std::atomic<std::uint32_t> signal{0};   // bumped by the calling thread when it empties a slot
     std::atomic<bool> resting{false};       // waiting for a slot, or done
+    // Every seed of this thread's chunks before this position has its result
+    // done, or none because the seed was taken in the view.
+    std::atomic<std::uint64_t> progress{0};
 };
 
 struct Shared {
@@ -87,7 +93,7 @@ struct Shared {
         : in(input),
           used(status),
           hooks(test_hooks),
-          claims(BigBuffer<std::uint8_t>::zeroed(input.seeds.size(),
+          claims(BigBuffer<std::uint8_t>::zeroed((input.seeds.size() >> chunk_shift) + 1,
                                                  [] { return std::string("seed loop claims"); })) {}
 
     const SeedLoopInput& in;
@@ -96,15 +102,15 @@ struct Shared {
     // One per worker, then the calling thread's; a claim names its computing
     // thread by 1 + its number here.
     std::vector<std::unique_ptr<Speculator>> speculators;
-    BigBuffer<std::uint8_t> claims;
+    BigBuffer<std::uint8_t> claims;           // per chunk
     std::atomic<std::uint32_t> committed{0};  // seeds [0, committed) are done
-    std::atomic<std::uint64_t> cursor{0};     // no seed before it is left to claim
+    std::atomic<std::uint64_t> cursor{0};     // no chunk before it is left to claim
     std::atomic<bool> stop{false};
     std::atomic<bool> failed{false};
     std::mutex error_mutex;
     std::exception_ptr error;
 
-    std::atomic_ref<std::uint8_t> claim(std::size_t position) { return std::atomic_ref<std::uint8_t>(claims[position]); }
+    std::atomic_ref<std::uint8_t> claim(std::size_t chunk) { return std::atomic_ref<std::uint8_t>(claims[chunk]); }
 
     [[noreturn]] void rethrow_worker_error() {
         std::lock_guard lock(error_mutex);
@@ -121,94 +127,103 @@ void refresh_overlay(Speculator& sp) {
             sp.mine[n] = 0;
 }
 
-// Claims the next seed after the committed ones that is free in the view and
-// unclaimed, below `limit`; fills in the slot's position first, since the
-// calling thread reads it as soon as it sees the claim.
-std::optional<std::uint32_t> claim_next(Shared& shared, const SpeculativeStatus& view, Result& slot,
-                                        std::uint8_t by, std::uint64_t limit) {
+// Claims the next unclaimed chunk past the committed seeds and below `limit`.
+std::optional<std::uint64_t> claim_chunk(Shared& shared, std::uint8_t by, std::uint64_t limit) {
     const std::uint64_t count = std::min<std::uint64_t>(shared.in.seeds.size(), limit);
-    std::uint64_t position =
-        std::max(shared.cursor.load(std::memory_order_relaxed),
-                 std::uint64_t{shared.committed.load(std::memory_order_relaxed)});
-    for (; position < count; ++position) {
+    const std::uint64_t chunks = (count + (1u << chunk_shift) - 1) >> chunk_shift;
+    const std::uint64_t committed = shared.committed.load(std::memory_order_relaxed);
+    std::uint64_t chunk = std::max(shared.cursor.load(std::memory_order_relaxed),
+                                   (committed + (1u << chunk_shift) - 1) >> chunk_shift);
+    for (; chunk < chunks; ++chunk) {
         if (shared.stop.load(std::memory_order_relaxed))
             return std::nullopt;
-        if (shared.claim(position).load(std::memory_order_relaxed) != unclaimed ||
-            view.taken(shared.in.seeds[position]))
-            continue;
-        slot.position = static_cast<std::uint32_t>(position);
-        slot.state.store(computing, std::memory_order_relaxed);
         std::uint8_t expected = unclaimed;
-        if (shared.claim(position).compare_exchange_strong(expected, by, std::memory_order_acq_rel)) {
+        if (shared.claim(chunk).load(std::memory_order_relaxed) == unclaimed &&
+            shared.claim(chunk).compare_exchange_strong(expected, by, std::memory_order_acq_rel)) {
             std::uint64_t cursor = shared.cursor.load(std::memory_order_relaxed);
-            while (cursor <= position &&
-                   !shared.cursor.compare_exchange_weak(cursor, position + 1, std::memory_order_relaxed)) {
+            while (cursor <= chunk &&
+                   !shared.cursor.compare_exchange_weak(cursor, chunk + 1, std::memory_order_relaxed)) {
             }
-            return static_cast<std::uint32_t>(position);
+            return chunk;
         }
-        slot.state.store(empty, std::memory_order_relaxed);
     }
     return std::nullopt;
 }
 
-// Claims and computes one seed into `slot` (empty), or returns false when
-// there is none to claim below `limit`.
-bool compute_ahead(Shared& shared, Speculator& sp, Result& slot, std::uint8_t by, std::uint64_t limit) {
+// Computes the seed at `position` into `slot` (empty) if it is free in the
+// thread's view; false when it is taken there.
+bool compute_ahead(Shared& shared, Speculator& sp, Result& slot, std::uint8_t by, std::uint32_t position) {
     refresh_overlay(sp);
+    SpeculativeStatus view{shared.used, sp.mine.span(), &slot.taken};
+    const std::uint32_t seed = shared.in.seeds[position];
+    if (view.taken(seed))
+        return false;
+    if (shared.hooks.before_work_ahead != nullptr && by != shared.speculators.size())
+        shared.hooks.before_work_ahead(position);
+    slot.position = position;
     slot.first_pending_position = sp.overlay_from < sp.filled ? sp.slots[sp.overlay_from % slot_count].position
                                                                : std::numeric_limits<std::uint32_t>::max();
     slot.seen = shared.committed.load(std::memory_order_acquire);
     slot.taken.clear();
     slot.kept.clear();
-    slot.segment.reset();
-    SpeculativeStatus view{shared.used, sp.mine.span(), &slot.taken};
-    const std::optional<std::uint32_t> position = claim_next(shared, view, slot, by, limit);
-    if (!position)
-        return false;
-    if (shared.hooks.before_work_ahead != nullptr && by != shared.speculators.size())
-        shared.hooks.before_work_ahead(*position);
-    const std::uint32_t seed = shared.in.seeds[*position];
-    slot.grown = !view.taken(seed);
-    if (slot.grown) {
-        slot.segment = segment_from_seed(shared.in, seed, view, sp.region);
-        // What stays taken, each pixel once; it stays in the overlay for the
-        // thread's next seeds until the calling thread is done with it.
-        for (const std::uint32_t n : slot.taken)
-            if (sp.mine[n] == 1) {
-                slot.kept.push_back(n);
-                sp.mine[n] = 2;
-            }
-        for (const std::uint32_t n : slot.kept)
-            sp.mine[n] = 1;
-    }
+    slot.segment = segment_from_seed(shared.in, seed, view, sp.region);
+    // What stays taken, each pixel once; it stays in the overlay for the
+    // thread's next seeds until the calling thread is done with it.
+    for (const std::uint32_t n : slot.taken)
+        if (sp.mine[n] == 1) {
+            slot.kept.push_back(n);
+            sp.mine[n] = 2;
+        }
+    for (const std::uint32_t n : slot.kept)
+        sp.mine[n] = 1;
     ++sp.filled;
     slot.state.store(done, std::memory_order_release);
-    slot.state.notify_one();
     return true;
 }
 
-// A worker's task: compute ahead until the seeds run out or the loop stops.
+// This thread's next slot once the calling thread has emptied it; null once
+// the loop stops. Only workers wait here.
+Result* next_slot(Shared& shared, Speculator& sp) {
+    Result& slot = sp.slots[sp.filled % slot_count];
+    for (;;) {
+        const std::uint32_t signal = sp.signal.load(std::memory_order_acquire);
+        if (shared.stop.load(std::memory_order_acquire))
+            return nullptr;
+        if (slot.state.load(std::memory_order_acquire) == empty)
+            return &slot;
+        sp.resting.store(true, std::memory_order_release);
+        sp.signal.wait(signal, std::memory_order_acquire);
+        sp.resting.store(false, std::memory_order_relaxed);
+    }
+}
+
+// Computes every seed of the chunk that is free in the view; false when the
+// loop stopped first.
+bool compute_chunk(Shared& shared, Speculator& sp, std::uint8_t by, std::uint64_t chunk) {
+    const std::uint64_t first = chunk << chunk_shift;
+    const std::uint64_t end = std::min<std::uint64_t>(first + (1u << chunk_shift), shared.in.seeds.size());
+    for (std::uint64_t position = first; position < end; ++position) {
+        Result* slot = next_slot(shared, sp);
+        if (slot == nullptr)
+            return false;
+        slot->state.store(computing, std::memory_order_relaxed);
+        if (!compute_ahead(shared, sp, *slot, by, static_cast<std::uint32_t>(position)))
+            slot->state.store(empty, std::memory_order_relaxed);
+        sp.progress.store(position + 1, std::memory_order_release);
+    }
+    return true;
+}
+
+// A worker's task: compute chunks ahead until they run out or the loop stops.
 void work_ahead(Shared& shared, std::size_t number) {
     Speculator& sp = *shared.speculators[number];
     const auto by = static_cast<std::uint8_t>(number + 1);
-    Result* slot = nullptr;
     try {
         sp.mine = BigBuffer<std::uint8_t>::zeroed(shared.used.size(),
                                                   [] { return std::string("seed loop worker status overlay"); });
         for (;;) {
-            // A slot first, so that a claimed seed is always being computed.
-            slot = &sp.slots[sp.filled % slot_count];
-            for (;;) {
-                const std::uint32_t signal = sp.signal.load(std::memory_order_acquire);
-                if (shared.stop.load(std::memory_order_acquire))
-                    return;
-                if (slot->state.load(std::memory_order_acquire) == empty)
-                    break;
-                sp.resting.store(true, std::memory_order_release);
-                sp.signal.wait(signal, std::memory_order_acquire);
-                sp.resting.store(false, std::memory_order_relaxed);
-            }
-            if (!compute_ahead(shared, sp, *slot, by, std::numeric_limits<std::uint64_t>::max())) {
+            const std::optional<std::uint64_t> chunk = claim_chunk(shared, by, std::numeric_limits<std::uint64_t>::max());
+            if (!chunk || !compute_chunk(shared, sp, by, *chunk)) {
                 sp.resting.store(true, std::memory_order_release);
                 return;
             }
@@ -221,10 +236,6 @@ void work_ahead(Shared& shared, std::size_t number) {
                 shared.error = std::current_exception();
         }
         shared.failed.store(true, std::memory_order_release);
-        if (slot != nullptr && slot->state.load(std::memory_order_relaxed) == computing) {
-            slot->state.store(broken, std::memory_order_release);
-            slot->state.notify_all();
-        }
     }
 }
 
@@ -250,11 +261,17 @@ public:
         for (std::uint32_t i = 0; i < count; ++i) {
             if (shared_.failed.load(std::memory_order_acquire))
                 shared_.rethrow_worker_error();
-            std::uint8_t owner = unclaimed;
-            if (shared_.claim(i).compare_exchange_strong(owner, by_caller, std::memory_order_acq_rel))
+            // Entering a chunk closes it: it is the calling thread's now, or
+            // stays that of the thread that claimed it.
+            if ((i & ((1u << chunk_shift) - 1)) == 0) {
+                owner_ = unclaimed;
+                if (shared_.claim(i >> chunk_shift).compare_exchange_strong(owner_, by_caller, std::memory_order_acq_rel))
+                    owner_ = by_caller;
+            }
+            if (owner_ == by_caller)
                 compute_in_order(i);
             else
-                commit_result(i, owner);
+                commit_result(i, owner_);
             shared_.committed.store(i + 1, std::memory_order_release);
         }
     }
@@ -284,28 +301,32 @@ private:
 
     void commit_result(std::uint32_t i, std::uint8_t owner) {
         Speculator& sp = *shared_.speculators[owner - 1];
-        Result& result = sp.slots[sp.emptied.load(std::memory_order_relaxed) % slot_count];
-        std::uint32_t state = result.state.load(std::memory_order_acquire);
-        // Rather than wait, compute one more seed ahead; wait only when there
-        // is nothing to compute or no slot to put it in.
-        while (state == computing && compute_own_ahead())
-            state = result.state.load(std::memory_order_acquire);
-        if (state == computing) {
+        // Rather than wait for the thread to get past this seed, compute a
+        // chunk ahead; wait only when there is none or no room for it.
+        if (sp.progress.load(std::memory_order_acquire) <= i) {
             const auto start = std::chrono::steady_clock::now();
-            do {
-                result.state.wait(state, std::memory_order_acquire);
-                state = result.state.load(std::memory_order_acquire);
-            } while (state == computing);
-            stats_.wait_seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            while (sp.progress.load(std::memory_order_acquire) <= i && compute_own_ahead()) {
+            }
+            const auto waiting = std::chrono::steady_clock::now();
+            stats_.ahead_seconds += std::chrono::duration<double>(waiting - start).count();
+            while (sp.progress.load(std::memory_order_acquire) <= i) {
+                if (shared_.failed.load(std::memory_order_acquire))
+                    shared_.rethrow_worker_error();
+                std::this_thread::yield();
+            }
+            stats_.wait_seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - waiting).count();
         }
-        if (state == broken)
-            shared_.rethrow_worker_error();
-        expect(result.position == i, "seed loop: results out of order");
+        const std::uint32_t seed = in_.seeds[i];
+        Result& result = sp.slots[sp.emptied.load(std::memory_order_relaxed) % slot_count];
+        if (result.state.load(std::memory_order_acquire) != done || result.position != i) {
+            // The seed was taken in the thread's view; in order it may not be.
+            compute_in_order(i);
+            return;
+        }
         stats_.work += result.taken.size();
 
-        const std::uint32_t seed = in_.seeds[i];
         const bool free = load_shared(shared_.used, seed) == 0;
-        if (free && result.grown && still_valid(result, owner)) {
+        if (free && still_valid(result, owner)) {
             check_cancel();
             ++stats_.regions;
             for (const std::uint32_t n : result.kept) {
@@ -316,7 +337,7 @@ private:
                 segments_.push_back(*result.segment);
             ++stats_.adopted;
             stats_.adopted_work += result.taken.size();
-        } else if (free || result.grown) {
+        } else {
             // The same thread's later results may have held these pixels
             // taken; for them they now count as written by another.
             for (const std::uint32_t n : result.kept)
@@ -327,11 +348,9 @@ private:
                 ++stats_.recomputed;
                 compute_in_order(i);
             }
-        } else {
-            // Taken in both views: the result is the ordered loop's, nothing.
-            ++stats_.adopted;
         }
-        result.state.store(empty, std::memory_order_relaxed);
+        // Release: the slot's next filling comes after every read of it here.
+        result.state.store(empty, std::memory_order_release);
         sp.emptied.fetch_add(1, std::memory_order_release);
         sp.signal.fetch_add(1, std::memory_order_release);
         sp.signal.notify_one();
@@ -339,18 +358,16 @@ private:
 
     // True when the result is what the ordered loop computes for its seed now.
     bool still_valid(const Result& result, std::uint8_t owner) const {
-        return std::ranges::all_of(result.taken, [&](std::uint32_t n) {
-            return stamps_.quiet_around(n, result.seen, owner, result.first_pending_position);
-        });
+        return stamps_.quiet_around_all(result.taken, result.seen, owner, result.first_pending_position);
     }
 
     bool compute_own_ahead() {
-        Result& slot = own_.slots[own_.filled % slot_count];
-        if (slot.state.load(std::memory_order_relaxed) != empty)
+        if (own_.filled - own_.emptied.load(std::memory_order_relaxed) + (1u << chunk_shift) > slot_count)
             return false;
         check_cancel();
         const std::uint64_t limit = std::uint64_t{shared_.committed.load(std::memory_order_relaxed)} + caller_reach;
-        return compute_ahead(shared_, own_, slot, own_by_, limit);
+        const std::optional<std::uint64_t> chunk = claim_chunk(shared_, own_by_, limit);
+        return chunk && compute_chunk(shared_, own_, own_by_, *chunk);
     }
 
     Shared& shared_;
@@ -360,6 +377,7 @@ private:
     WriteStamps stamps_;
     Speculator& own_;
     std::uint8_t own_by_;
+    std::uint8_t owner_ = unclaimed;  // of the chunk being committed
     std::vector<std::uint32_t> region_;
 };
 

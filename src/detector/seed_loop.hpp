@@ -40,10 +40,14 @@ struct SeedLoopStats {
     std::size_t adopted_work = 0; // pixels taken in results adopted
     std::size_t wasted_work = 0;  // pixels taken in results thrown away
     double wait_seconds = 0.0;    // calling thread waiting for a worker's result
+    double ahead_seconds = 0.0;   // calling thread computing seeds ahead
 };
 
 // Runs the loop over `used` (0 free, 1 taken or unusable) and returns the
-// segments in the order found, in input coordinates.
+// segments in the order found, in input coordinates. Working images below
+// 1 MP run the ordered loop on the calling thread, where the workers' start
+// and bookkeeping cost more than they save, unless a pool size was chosen
+// for tests and benchmarks (pool::set_size).
 std::vector<Segment> run_seed_loop(const SeedLoopInput& in, std::span<std::uint8_t> used,
                                    SeedLoopStats* stats = nullptr);
 

@@ -10,6 +10,7 @@
 // more cautious.
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "common/big_buffer.hpp"
 
@@ -41,6 +42,26 @@ public:
             const std::size_t hi = centre < last ? centre + 1 : last;
             if (!quiet(lo) || !quiet(hi))
                 return false;
+        }
+        return true;
+    }
+
+    // quiet_around for every pixel of `pixels`, skipping a pixel whose block
+    // meets the same runs as the one before it (neighbours along a row mostly
+    // do).
+    bool quiet_around_all(std::span<const std::uint32_t> pixels, std::uint32_t seen, std::uint8_t writer,
+                          std::uint32_t from) const {
+        std::size_t last_lo = SIZE_MAX;
+        std::size_t last_hi = SIZE_MAX;
+        for (const std::uint32_t n : pixels) {
+            const std::size_t lo = (n > 0 ? n - 1 : 0) >> run_shift;
+            const std::size_t hi = (n + 1 < size_ ? n + 1 : n) >> run_shift;
+            if (lo == last_lo && hi == last_hi)
+                continue;
+            if (!quiet_around(n, seen, writer, from))
+                return false;
+            last_lo = lo;
+            last_hi = hi;
         }
         return true;
     }

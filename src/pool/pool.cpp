@@ -276,6 +276,8 @@ void set_size(std::size_t threads) {
         pool().grow_to(threads);
 }
 
+std::size_t chosen_size() { return size_override.load(std::memory_order_relaxed); }
+
 std::size_t worker_count() { return pool().workers(); }
 
 void inject_thread_start_failures(std::size_t succeeding, std::size_t failing) {

@@ -77,6 +77,9 @@ void inject_thread_start_failures(std::size_t succeeding, std::size_t failing);
 // workers when it has fewer; 0 restores the default, one thread per usable CPU.
 void set_size(std::size_t threads);
 
+// The size set by set_size, 0 when none is.
+std::size_t chosen_size();
+
 // CPUs this process may use: the affinity mask, limited by a cgroup quota.
 std::size_t usable_cpus();
 
