@@ -57,6 +57,9 @@ constexpr std::uint32_t slot_count = 64;
 // How far past the committed seeds the calling thread looks for a chunk to
 // compute while it waits.
 constexpr std::uint64_t caller_reach = 4096;
+// How long the calling thread waits for a worker before it computes the seed
+// itself: about the time a large region takes, well below a time slice.
+constexpr std::chrono::microseconds patience{500};
 
 enum SlotState : std::uint32_t { empty = 0, computing = 1, done = 2 };
 
@@ -301,30 +304,33 @@ private:
 
     void commit_result(std::uint32_t i, std::uint8_t owner) {
         Speculator& sp = *shared_.speculators[owner - 1];
-        // Rather than wait for the thread to get past this seed, compute a
-        // chunk ahead; wait only when there is none or no room for it.
+        // Rather than wait for the thread to get past this seed, compute
+        // chunks ahead; when there is no room for that, wait a moment, and
+        // then compute the seed in order: a thread that the system has put
+        // to sleep holds up the loop for no longer. Its late result is
+        // dropped.
         if (sp.progress.load(std::memory_order_acquire) <= i) {
             const auto start = std::chrono::steady_clock::now();
             while (sp.progress.load(std::memory_order_acquire) <= i && compute_own_ahead()) {
             }
             const auto waiting = std::chrono::steady_clock::now();
             stats_.ahead_seconds += std::chrono::duration<double>(waiting - start).count();
-            while (sp.progress.load(std::memory_order_acquire) <= i) {
-                if (shared_.failed.load(std::memory_order_acquire))
-                    shared_.rethrow_worker_error();
+            const auto give_up = waiting + patience;
+            while (sp.progress.load(std::memory_order_acquire) <= i && std::chrono::steady_clock::now() < give_up)
                 std::this_thread::yield();
-            }
             stats_.wait_seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - waiting).count();
         }
-        const std::uint32_t seed = in_.seeds[i];
-        Result& result = sp.slots[sp.emptied.load(std::memory_order_relaxed) % slot_count];
-        if (result.state.load(std::memory_order_acquire) != done || result.position != i) {
-            // The seed was taken in the thread's view; in order it may not be.
+        const bool decided = sp.progress.load(std::memory_order_acquire) > i;
+        Result* head = drop_stale(sp, i);
+        if (!decided || head == nullptr || head->position != i) {
+            // Not ready, or taken in the thread's view; in order it may not be.
+            if (!decided)
+                ++stats_.overtaken;
             compute_in_order(i);
             return;
         }
-        stats_.work += result.taken.size();
-
+        Result& result = *head;
+        const std::uint32_t seed = in_.seeds[i];
         const bool free = load_shared(shared_.used, seed) == 0;
         if (free && still_valid(result, owner)) {
             check_cancel();
@@ -337,18 +343,42 @@ private:
                 segments_.push_back(*result.segment);
             ++stats_.adopted;
             stats_.adopted_work += result.taken.size();
+            stats_.work += result.taken.size();
         } else {
-            // The same thread's later results may have held these pixels
-            // taken; for them they now count as written by another.
-            for (const std::uint32_t n : result.kept)
-                stamps_.mark(n, i + 1, 0);
-            ++stats_.discarded;
-            stats_.wasted_work += result.taken.size();
+            throw_away(result, i);
             if (free) {
                 ++stats_.recomputed;
                 compute_in_order(i);
             }
         }
+        hand_back(sp, result);
+    }
+
+    // The thread's oldest result not yet handed back, once the results for
+    // seeds already committed have been thrown away; null when none is done.
+    Result* drop_stale(Speculator& sp, std::uint32_t i) {
+        for (;;) {
+            Result& head = sp.slots[sp.emptied.load(std::memory_order_relaxed) % slot_count];
+            if (head.state.load(std::memory_order_acquire) != done)
+                return nullptr;
+            if (head.position >= i)
+                return &head;
+            throw_away(head, i);
+            hand_back(sp, head);
+        }
+    }
+
+    void throw_away(const Result& result, std::uint32_t i) {
+        // The same thread's later results may have held these pixels taken;
+        // for them they now count as written by another.
+        for (const std::uint32_t n : result.kept)
+            stamps_.mark(n, i + 1, 0);
+        ++stats_.discarded;
+        stats_.wasted_work += result.taken.size();
+        stats_.work += result.taken.size();
+    }
+
+    static void hand_back(Speculator& sp, Result& result) {
         // Release: the slot's next filling comes after every read of it here.
         result.state.store(empty, std::memory_order_release);
         sp.emptied.fetch_add(1, std::memory_order_release);

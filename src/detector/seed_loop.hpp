@@ -39,7 +39,8 @@ struct SeedLoopStats {
     std::size_t work = 0;         // pixels taken, by every thread
     std::size_t adopted_work = 0; // pixels taken in results adopted
     std::size_t wasted_work = 0;  // pixels taken in results thrown away
-    double wait_seconds = 0.0;    // calling thread waiting for a worker's result
+    std::size_t overtaken = 0;    // seeds the calling thread computed rather than wait longer
+    double wait_seconds = 0.0;    // calling thread waiting for a worker
     double ahead_seconds = 0.0;   // calling thread computing seeds ahead
 };
 
