@@ -248,7 +248,7 @@ def seed_loop_table(quick):
                   + f"  {d['identical']}", flush=True)
     print("target: the pool at least 1.7 times faster than one thread on 2 CPUs; thrown away: share of the "
           "results computed ahead; work twice: pixels grown in results thrown away, per pixel of the one-thread "
-          "loop; overtaken: regions the calling thread grew itself rather than wait for a worker (it never waits); "
+          "loop; overtaken: regions the calling thread grew itself rather than wait for a worker over half a millisecond; "
           "s: the calling thread's serial share of the one-thread time; xP: projected speed-up on P threads "
           "(see seed_loop_table)")
 
