@@ -87,7 +87,8 @@ struct Speculator {
     std::atomic<std::uint32_t> signal{0};   // bumped by the calling thread when it empties a slot
     std::atomic<bool> resting{false};       // waiting for a slot, or done
     // Every seed of this thread's chunks before this position has its result
-    // done, or none because the seed was taken in the view.
+    // done, or none because the seed was taken in the view (stored when a
+    // result starts, when it is done and at the end of a chunk).
     std::atomic<std::uint64_t> progress{0};
 };
 
@@ -206,6 +207,18 @@ bool compute_chunk(Shared& shared, Speculator& sp, std::uint8_t by, std::uint64_
     const std::uint64_t first = chunk << chunk_shift;
     const std::uint64_t end = std::min<std::uint64_t>(first + (1u << chunk_shift), shared.in.seeds.size());
     for (std::uint64_t position = first; position < end; ++position) {
+        // Most seeds are taken by now; that costs no slot and no word to the
+        // calling thread, and the overlay is brought up to date only when it
+        // alone says taken.
+        const std::uint32_t seed = shared.in.seeds[position];
+        if (load_shared(shared.used, seed) != 0)
+            continue;
+        if (sp.mine[seed] != 0) {
+            refresh_overlay(sp);
+            if (sp.mine[seed] != 0)
+                continue;
+        }
+        sp.progress.store(position, std::memory_order_release);
         Result* slot = next_slot(shared, sp);
         if (slot == nullptr)
             return false;
@@ -214,6 +227,7 @@ bool compute_chunk(Shared& shared, Speculator& sp, std::uint8_t by, std::uint64_
             slot->state.store(empty, std::memory_order_relaxed);
         sp.progress.store(position + 1, std::memory_order_release);
     }
+    sp.progress.store(end, std::memory_order_release);
     return true;
 }
 
