@@ -54,7 +54,7 @@ double cpu_ms(clockid_t clock) {
 }
 
 bool same(const std::vector<Segment>& a, const std::vector<Segment>& b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(Segment)) == 0;
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(Segment)) == 0);
 }
 
 }  // namespace

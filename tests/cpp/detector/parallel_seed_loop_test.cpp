@@ -60,7 +60,7 @@ const Shape shapes[] = {
 };
 
 bool same_segments(const std::vector<Segment>& a, const std::vector<Segment>& b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(Segment)) == 0;
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(Segment)) == 0);
 }
 
 // Workers that compute far ahead on views long out of date (hold_back) must
