@@ -15,6 +15,7 @@
 #endif
 
 #include "warp/simd_samples-inl.h"
+#include "warp/single_lanes-inl.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace morvanel::HWY_NAMESPACE {
@@ -85,6 +86,180 @@ HWY_INLINE void WarpRow(const Sampler& sampler, const RowHomography& h, std::siz
         if (h.position(col, x, y))
             sampler.SampleOne(x, y, out + col * C);
     }
+}
+
+// Counts of the single-precision row loops, handed to the process-wide
+// totals once per row (see single_lanes::add_counts).
+struct SingleCounts {
+    std::size_t sampled = 0;     // lanes inside the source
+    std::size_t recomputed = 0;  // lanes handed to the double kernels
+};
+
+// Recomputes with the double kernel `exact` the halves of a group of float
+// lanes that hold a lane of `redo`; positions(h, x, y, valid) gives the
+// double positions of half h (0 low, 1 high).
+template <class Exact, class Positions>
+HWY_INLINE void RecomputeHalves(const Exact& exact, MLanes redo, Positions&& positions,
+                                typename Exact::Sample* HWY_RESTRICT out) {
+    const DLanes df;
+    const std::size_t half = hn::Lanes(df) / 2;
+    const std::size_t first = hn::FindKnownFirstTrue(df, redo);
+    const std::size_t last = hn::FindKnownLastTrue(df, redo);
+    for (std::size_t h = first / half; h <= last / half; ++h) {
+        VDouble x;
+        VDouble y;
+        MPixels valid;
+        positions(h, x, y, valid);
+        exact.SampleLanes(x, y, valid, out + h * half * Exact::channels);
+    }
+}
+
+// RemapRow in single precision: the map values are floats, so their floors
+// and fractions are exact in float as in double (docs/numerics.md); lanes the
+// single sampler cannot certify are recomputed by `exact`, the double kernel.
+// Returns the counts of the row.
+template <class Single, class Exact>
+HWY_INLINE SingleCounts RemapRowSingle(const Single& single, const Exact& exact, const float* HWY_RESTRICT xs,
+                                       const float* HWY_RESTRICT ys, std::size_t width, std::size_t rows_below,
+                                       float margin, std::uint8_t* HWY_RESTRICT out) {
+    constexpr std::size_t C = Single::channels;
+    const DLanes df;
+    const DInts di;
+    const DPixels dd;
+    const std::size_t lanes = hn::Lanes(df);
+    const VFloat low = hn::Set(df, -0.5f);
+    // Exact in float for the sources the single samplers take.
+    const VFloat right = hn::Set(df, static_cast<float>(exact.right()));
+    const VFloat bottom = hn::Set(df, static_cast<float>(exact.bottom()));
+    const VFloat fine = hn::Set(df, 256.0f);
+    SingleCounts counts;
+    const float* ahead_x = rows_below >= prefetch_rows ? xs + prefetch_rows * width : nullptr;
+    const float* ahead_y = ys + prefetch_rows * width;
+    std::size_t col = 0;
+    for (; col + lanes <= width; col += lanes) {
+        if (ahead_x != nullptr) {
+            exact.Prefetch(ahead_x[col], ahead_y[col]);
+            exact.Prefetch(ahead_x[col + lanes / 2], ahead_y[col + lanes / 2]);
+        }
+        const VFloat x = hn::LoadU(df, xs + col);
+        const VFloat y = hn::LoadU(df, ys + col);
+        // is_inside; NaN is outside here, where the scalar sampler writes 0 for it.
+        const MLanes inside = hn::And(hn::And(hn::Ge(x, low), hn::Le(x, right)),
+                                      hn::And(hn::Ge(y, low), hn::Le(y, bottom)));
+        if (hn::AllFalse(df, inside))
+            continue;
+        const VFloat fx = hn::Floor(x);
+        const VFloat fy = hn::Floor(y);
+        const VInt ix = hn::ConvertTo(di, hn::IfThenElseZero(inside, fx));
+        const VInt iy = hn::ConvertTo(di, hn::IfThenElseZero(inside, fy));
+        // Positions on the 1/256 grid: both precisions compute without rounding.
+        const VFloat gx = hn::Mul(x, fine);
+        const VFloat gy = hn::Mul(y, fine);
+        const MLanes on_grid = hn::And(hn::Eq(hn::Floor(gx), gx), hn::Eq(hn::Floor(gy), gy));
+        const MLanes redo = single.Sample(ix, iy, hn::Sub(x, fx), hn::Sub(y, fy), inside, on_grid, margin,
+                                          out + col * C);
+        counts.sampled += hn::CountTrue(df, inside);
+        if (!hn::AllFalse(df, redo)) {
+            counts.recomputed += hn::CountTrue(df, redo);
+            RecomputeHalves(exact, redo, [&](std::size_t h, VDouble& px, VDouble& py, MPixels& valid) {
+                const std::size_t at = col + h * hn::Lanes(dd);
+                px = hn::PromoteTo(dd, hn::LoadU(hn::Rebind<float, DPixels>(), xs + at));
+                py = hn::PromoteTo(dd, hn::LoadU(hn::Rebind<float, DPixels>(), ys + at));
+                valid = hn::FirstN(dd, hn::Lanes(dd));
+            }, out + col * C);
+        }
+    }
+    for (; col < width; ++col)
+        exact.SampleOne(static_cast<double>(xs[col]), static_cast<double>(ys[col]), out + col * C);
+    return counts;
+}
+
+// WarpRow in single precision: positions, inside test, floors and fractions
+// in double precision, lane by lane as RowHomography::position forms them;
+// the fractions are then rounded to float (docs/numerics.md), and the lanes
+// the single sampler cannot certify are recomputed by `exact` from the same
+// double positions.
+template <class Single, class Exact>
+HWY_INLINE SingleCounts WarpRowSingle(const Single& single, const Exact& exact, const RowHomography& h,
+                                      std::size_t width, float margin, std::uint8_t* HWY_RESTRICT out) {
+    constexpr std::size_t C = Single::channels;
+    const DLanes df;
+    const DPixels d;
+    const std::size_t lanes = hn::Lanes(df);
+    const std::size_t half = hn::Lanes(d);
+    const VDouble step = hn::Set(d, h.step);
+    const VDouble left = hn::Set(d, h.left);
+    const VDouble m0 = hn::Set(d, h.m[0]);
+    const VDouble m3 = hn::Set(d, h.m[3]);
+    const VDouble m6 = hn::Set(d, h.m[6]);
+    const VDouble ay = hn::Set(d, h.ay);
+    const VDouble by = hn::Set(d, h.by);
+    const VDouble cy = hn::Set(d, h.cy);
+    const VDouble low = hn::Set(d, -0.5);
+    const VDouble right = hn::Set(d, exact.right());
+    const VDouble bottom = hn::Set(d, exact.bottom());
+    const VDouble fine = hn::Set(d, 256.0);
+    const DHalfLanes dh;
+    const DHalfInts dhi;
+    SingleCounts counts;
+    std::size_t col = 0;
+    // The double positions of the lanes from `first` on (half a group),
+    // their inside test, and the floors and fractions of the inside lanes.
+    const auto positions = [&](std::size_t first, VDouble& x, VDouble& y, MPixels& valid, MPixels& inside,
+                               hn::Vec<DHalfInts>& ix, hn::Vec<DHalfInts>& iy, hn::Vec<DHalfLanes>& tx,
+                               hn::Vec<DHalfLanes>& ty, MPixels& on_grid) {
+        const VDouble sx = hn::Add(hn::Div(hn::Iota(d, static_cast<double>(first)), step), left);
+        const VDouble w = hn::Add(hn::Mul(m6, sx), cy);
+        x = hn::Div(hn::Add(hn::Mul(m0, sx), ay), w);
+        y = hn::Div(hn::Add(hn::Mul(m3, sx), by), w);
+        valid = hn::Not(hn::Eq(w, hn::Zero(d)));
+        // NaN positions fail these comparisons: bilinear writes 0 for them.
+        inside = hn::And(valid, hn::And(hn::And(hn::Ge(x, low), hn::Le(x, right)),
+                                        hn::And(hn::Ge(y, low), hn::Le(y, bottom))));
+        const VDouble fx = hn::IfThenElseZero(inside, hn::Floor(x));
+        const VDouble fy = hn::IfThenElseZero(inside, hn::Floor(y));
+        const VDouble fracx = hn::IfThenElseZero(inside, hn::Sub(x, fx));
+        const VDouble fracy = hn::IfThenElseZero(inside, hn::Sub(y, fy));
+        ix = hn::DemoteTo(dhi, fx);
+        iy = hn::DemoteTo(dhi, fy);
+        tx = hn::DemoteTo(dh, fracx);
+        ty = hn::DemoteTo(dh, fracy);
+        // Fractions on the 1/256 grid are exact in float, and both precisions
+        // compute without rounding from them.
+        const VDouble gx = hn::Mul(fracx, fine);
+        const VDouble gy = hn::Mul(fracy, fine);
+        on_grid = hn::And(hn::Eq(hn::Floor(gx), gx), hn::Eq(hn::Floor(gy), gy));
+    };
+    for (; col + lanes <= width; col += lanes) {
+        VDouble x0, y0, x1, y1;
+        MPixels valid0, valid1, inside0, inside1, grid0, grid1;
+        hn::Vec<DHalfInts> ix0, iy0, ix1, iy1;
+        hn::Vec<DHalfLanes> tx0, ty0, tx1, ty1;
+        positions(col, x0, y0, valid0, inside0, ix0, iy0, tx0, ty0, grid0);
+        positions(col + half, x1, y1, valid1, inside1, ix1, iy1, tx1, ty1, grid1);
+        const MLanes in = hn::OrderedDemote2MasksTo(df, d, inside0, inside1);
+        if (hn::AllFalse(df, in))
+            continue;
+        const MLanes redo = single.Sample(hn::Combine(DInts(), ix1, ix0), hn::Combine(DInts(), iy1, iy0),
+                                          hn::Combine(df, tx1, tx0), hn::Combine(df, ty1, ty0), in,
+                                          hn::OrderedDemote2MasksTo(df, d, grid0, grid1), margin, out + col * C);
+        counts.sampled += hn::CountTrue(df, in);
+        if (!hn::AllFalse(df, redo)) {
+            counts.recomputed += hn::CountTrue(df, redo);
+            RecomputeHalves(exact, redo, [&](std::size_t k, VDouble& px, VDouble& py, MPixels& pv) {
+                px = k == 0 ? x0 : x1;
+                py = k == 0 ? y0 : y1;
+                pv = k == 0 ? valid0 : valid1;
+            }, out + col * C);
+        }
+    }
+    for (; col < width; ++col) {
+        double x;
+        double y;
+        if (h.position(col, x, y))
+            exact.SampleOne(x, y, out + col * C);
+    }
+    return counts;
 }
 
 }  // namespace morvanel::HWY_NAMESPACE

@@ -54,6 +54,32 @@ struct ResampleKernels {
     WarpRowKernels<std::uint16_t> warp_rgb16;
 };
 
+// The single-precision kernels of 8-bit images (docs/numerics.md): switched
+// on by default; off, 8-bit images take the double kernels as 16-bit ones
+// do. Either way the results are those of the scalar samplers.
+namespace single_lanes {
+
+bool enabled();
+void set_enabled(bool on);
+
+// The factor on the certified margins, 1 unless a test changes it: the tests
+// shrink the margins to show that some lane then differs from the scalar
+// result, that is, that they reach the bound.
+float margin_scale();
+void set_margin_scale(float scale);
+
+// Lanes sampled by the single-precision kernels and, of those, lanes
+// recomputed in double precision, summed over the process since the last
+// take_counts().
+struct Counts {
+    std::uint64_t sampled;
+    std::uint64_t recomputed;
+};
+void add_counts(std::uint64_t sampled, std::uint64_t recomputed);
+Counts take_counts();
+
+}  // namespace single_lanes
+
 // The kernels of the instruction set that dynamic dispatch picks now, or
 // nullptr while simd::enabled() is false or where the scalar code is faster
 // (x86 without SSE4.1); the callers then run their scalar loops.

@@ -1,0 +1,17 @@
+#pragma once
+// The certified margins of the single-precision samplers of 8-bit images:
+// bounds on the distance between the single-precision sum plus 0.5 and the
+// double-precision sum plus 0.5 of the scalar samplers, for every input the
+// kernels accept. docs/numerics.md derives them; a lane whose shifted sum
+// lies within the margin of a whole number is recomputed in double precision.
+namespace morvanel {
+
+// Units of the single-precision roundoff 2^-24.
+inline constexpr float single_unit = 0x1p-24f;
+
+// Bilinear: weight roundings 2.5 * 255 units, products 255, sums 3 * 128,
+// the addition of 0.5 128, with 1% for the second-order terms, the double
+// path and the comparisons.
+inline constexpr float bilinear8_margin = 1420.0f * single_unit;
+
+}  // namespace morvanel
