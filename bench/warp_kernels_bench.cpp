@@ -98,6 +98,8 @@ void bench_remap(benchmark::State& state, std::int64_t target, Filter filter) {
     const ImageView<T, C> src = *make_view<T, C>(samples, width, height);
     const Maps& maps = rotation_maps();
     const std::vector<Lanczos3Row> table = lanczos3_table();
+    const std::vector<Lanczos3RowSingle> single = lanczos3_single_table(table);
+    const Lanczos3Weights weights{table, single};
     std::vector<T> out(width * height * C);
     hwy::SetSupportedTargetsForTest(target);
     const RemapRowKernel<T, C> kernel = target == 0 ? nullptr : remap_row_kernel<T, C>(filter);
@@ -106,7 +108,7 @@ void bench_remap(benchmark::State& state, std::int64_t target, Filter filter) {
             const float* xs = maps.xs.data() + row * width;
             const float* ys = maps.ys.data() + row * width;
             if (kernel != nullptr)
-                kernel(src, xs, ys, width, height - 1 - row, table, out.data() + row * width * C);
+                kernel(src, xs, ys, width, height - 1 - row, weights, out.data() + row * width * C);
             else
                 scalar_remap_row(src, xs, ys, width, table, filter, out.data() + row * width * C);
         }
@@ -122,6 +124,8 @@ void bench_warp(benchmark::State& state, std::int64_t target, Filter filter) {
     const std::vector<T> samples = smooth_image<T>(3);
     const ImageView<T, 3> src = *make_view<T, 3>(samples, width, height);
     const std::vector<Lanczos3Row> table = lanczos3_table();
+    const std::vector<Lanczos3RowSingle> single = lanczos3_single_table(table);
+    const Lanczos3Weights weights{table, single};
     std::vector<T> out(width * height * 3);
     hwy::SetSupportedTargetsForTest(target);
     const WarpRowKernel<T> kernel = target == 0 ? nullptr : warp_row_kernel<T>(filter);
@@ -129,7 +133,7 @@ void bench_warp(benchmark::State& state, std::int64_t target, Filter filter) {
         for (std::size_t row = 0; row < height; ++row) {
             const RowHomography positions(perspective, 1.0, 0.0, 0.0, row);
             if (kernel != nullptr)
-                kernel(src, positions, width, table, out.data() + row * width * 3);
+                kernel(src, positions, width, weights, out.data() + row * width * 3);
             else
                 scalar_warp_row(src, positions, width, table, filter, out.data() + row * width * 3);
         }

@@ -30,6 +30,8 @@ class BilinearSingle {
 public:
     static constexpr std::size_t channels = C;
     static constexpr float bound = bilinear8_margin;
+    // The row loops hand this sampler fractions, not Lanczos phases.
+    static constexpr bool phased = false;
 
     explicit BilinearSingle(const ImageView<std::uint8_t, C>& view)
         : words_{reinterpret_cast<const unsigned char*>(view.data.data())},

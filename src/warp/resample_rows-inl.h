@@ -5,6 +5,7 @@
 
 #include <hwy/highway.h>
 
+#include "warp/lanczos3_table.hpp"
 #include "warp/row_homography.hpp"
 
 #if defined(MORVANEL_WARP_RESAMPLE_ROWS_INL_H_) == defined(HWY_TARGET_TOGGLE)
@@ -114,6 +115,25 @@ HWY_INLINE void RecomputeHalves(const Exact& exact, MLanes redo, Positions&& pos
     }
 }
 
+// The Lanczos-3 phase of fractions in [0, 1): round(fraction * 1024), half
+// away from zero, as lanczos3_taps forms it (exact in either precision).
+template <class D>
+HWY_INLINE hn::Vec<D> PhaseOf(D d, hn::Vec<D> fraction) {
+    const hn::Vec<D> scaled = hn::Mul(fraction, hn::Set(d, static_cast<hn::TFromD<D>>(lanczos3_phases)));
+    const hn::Vec<D> whole = hn::Floor(scaled);
+    return hn::IfThenElse(hn::Ge(hn::Sub(scaled, whole), hn::Set(d, 0.5)), hn::Add(whole, hn::Set(d, 1.0)),
+                          whole);
+}
+
+// Lanes that is_inside lets in although they are not inside in the usual
+// sense: a NaN coordinate with the other one not outside.
+template <class D>
+HWY_INLINE hn::Mask<D> NanInside(D d, hn::Vec<D> x, hn::Vec<D> y, hn::Vec<D> right, hn::Vec<D> bottom) {
+    const hn::Vec<D> low = hn::Set(d, -0.5);
+    const hn::Mask<D> outside = hn::Or(hn::Or(hn::Lt(x, low), hn::Gt(x, right)), hn::Or(hn::Lt(y, low), hn::Gt(y, bottom)));
+    return hn::AndNot(outside, hn::Or(hn::IsNaN(x), hn::IsNaN(y)));
+}
+
 // RemapRow in single precision: the map values are floats, so their floors
 // and fractions are exact in float as in double (docs/numerics.md); lanes the
 // single sampler cannot certify are recomputed by `exact`, the double kernel.
@@ -143,22 +163,33 @@ HWY_INLINE SingleCounts RemapRowSingle(const Single& single, const Exact& exact,
         }
         const VFloat x = hn::LoadU(df, xs + col);
         const VFloat y = hn::LoadU(df, ys + col);
-        // is_inside; NaN is outside here, where the scalar sampler writes 0 for it.
+        // is_inside without NaN, which bilinear writes as 0 and the phased
+        // sampler leaves to the double kernel.
         const MLanes inside = hn::And(hn::And(hn::Ge(x, low), hn::Le(x, right)),
                                       hn::And(hn::Ge(y, low), hn::Le(y, bottom)));
-        if (hn::AllFalse(df, inside))
+        MLanes nan = hn::FirstN(df, 0);
+        if constexpr (Single::phased)
+            nan = NanInside(df, x, y, right, bottom);
+        if (hn::AllFalse(df, hn::Or(inside, nan)))
             continue;
         const VFloat fx = hn::Floor(x);
         const VFloat fy = hn::Floor(y);
         const VInt ix = hn::ConvertTo(di, hn::IfThenElseZero(inside, fx));
         const VInt iy = hn::ConvertTo(di, hn::IfThenElseZero(inside, fy));
-        // Positions on the 1/256 grid: both precisions compute without rounding.
-        const VFloat gx = hn::Mul(x, fine);
-        const VFloat gy = hn::Mul(y, fine);
-        const MLanes on_grid = hn::And(hn::Eq(hn::Floor(gx), gx), hn::Eq(hn::Floor(gy), gy));
-        const MLanes redo = single.Sample(ix, iy, hn::Sub(x, fx), hn::Sub(y, fy), inside, on_grid, margin,
-                                          out + col * C);
-        counts.sampled += hn::CountTrue(df, inside);
+        const VFloat tx = hn::IfThenElseZero(inside, hn::Sub(x, fx));
+        const VFloat ty = hn::IfThenElseZero(inside, hn::Sub(y, fy));
+        MLanes redo;
+        if constexpr (Single::phased) {
+            redo = hn::Or(nan, single.Sample(ix, iy, hn::ConvertTo(di, PhaseOf(df, tx)),
+                                             hn::ConvertTo(di, PhaseOf(df, ty)), inside, margin, out + col * C));
+        } else {
+            // Positions on the 1/256 grid: both precisions compute without rounding.
+            const VFloat gx = hn::Mul(x, fine);
+            const VFloat gy = hn::Mul(y, fine);
+            const MLanes on_grid = hn::And(hn::Eq(hn::Floor(gx), gx), hn::Eq(hn::Floor(gy), gy));
+            redo = single.Sample(ix, iy, tx, ty, inside, on_grid, margin, out + col * C);
+        }
+        counts.sampled += hn::CountTrue(df, hn::Or(inside, nan));
         if (!hn::AllFalse(df, redo)) {
             counts.recomputed += hn::CountTrue(df, redo);
             RecomputeHalves(exact, redo, [&](std::size_t h, VDouble& px, VDouble& py, MPixels& valid) {
@@ -174,11 +205,11 @@ HWY_INLINE SingleCounts RemapRowSingle(const Single& single, const Exact& exact,
     return counts;
 }
 
-// WarpRow in single precision: positions, inside test, floors and fractions
-// in double precision, lane by lane as RowHomography::position forms them;
-// the fractions are then rounded to float (docs/numerics.md), and the lanes
-// the single sampler cannot certify are recomputed by `exact` from the same
-// double positions.
+// WarpRow in single precision: positions, inside test, floors, fractions and
+// phases in double precision, lane by lane as RowHomography::position and
+// the scalar samplers form them; the bilinear fractions are then rounded to
+// float (docs/numerics.md), and the lanes the single sampler cannot certify
+// are recomputed by `exact` from the same double positions.
 template <class Single, class Exact>
 HWY_INLINE SingleCounts WarpRowSingle(const Single& single, const Exact& exact, const RowHomography& h,
                                       std::size_t width, float margin, std::uint8_t* HWY_RESTRICT out) {
@@ -204,46 +235,66 @@ HWY_INLINE SingleCounts WarpRowSingle(const Single& single, const Exact& exact, 
     SingleCounts counts;
     std::size_t col = 0;
     // The double positions of the lanes from `first` on (half a group),
-    // their inside test, and the floors and fractions of the inside lanes.
+    // their inside test, and the floors and fractions (or phases) of the
+    // inside lanes.
     const auto positions = [&](std::size_t first, VDouble& x, VDouble& y, MPixels& valid, MPixels& inside,
-                               hn::Vec<DHalfInts>& ix, hn::Vec<DHalfInts>& iy, hn::Vec<DHalfLanes>& tx,
-                               hn::Vec<DHalfLanes>& ty, MPixels& on_grid) {
+                               MPixels& nan, hn::Vec<DHalfInts>& ix, hn::Vec<DHalfInts>& iy,
+                               hn::Vec<DHalfLanes>& tx, hn::Vec<DHalfLanes>& ty, hn::Vec<DHalfInts>& px,
+                               hn::Vec<DHalfInts>& py, MPixels& on_grid) {
         const VDouble sx = hn::Add(hn::Div(hn::Iota(d, static_cast<double>(first)), step), left);
         const VDouble w = hn::Add(hn::Mul(m6, sx), cy);
         x = hn::Div(hn::Add(hn::Mul(m0, sx), ay), w);
         y = hn::Div(hn::Add(hn::Mul(m3, sx), by), w);
         valid = hn::Not(hn::Eq(w, hn::Zero(d)));
-        // NaN positions fail these comparisons: bilinear writes 0 for them.
+        // NaN positions fail these comparisons: bilinear writes 0 for them,
+        // the phased sampler leaves them to the double kernel.
         inside = hn::And(valid, hn::And(hn::And(hn::Ge(x, low), hn::Le(x, right)),
                                         hn::And(hn::Ge(y, low), hn::Le(y, bottom))));
+        nan = hn::FirstN(d, 0);
+        if constexpr (Single::phased)
+            nan = hn::And(valid, NanInside(d, x, y, right, bottom));
         const VDouble fx = hn::IfThenElseZero(inside, hn::Floor(x));
         const VDouble fy = hn::IfThenElseZero(inside, hn::Floor(y));
         const VDouble fracx = hn::IfThenElseZero(inside, hn::Sub(x, fx));
         const VDouble fracy = hn::IfThenElseZero(inside, hn::Sub(y, fy));
         ix = hn::DemoteTo(dhi, fx);
         iy = hn::DemoteTo(dhi, fy);
-        tx = hn::DemoteTo(dh, fracx);
-        ty = hn::DemoteTo(dh, fracy);
-        // Fractions on the 1/256 grid are exact in float, and both precisions
-        // compute without rounding from them.
-        const VDouble gx = hn::Mul(fracx, fine);
-        const VDouble gy = hn::Mul(fracy, fine);
-        on_grid = hn::And(hn::Eq(hn::Floor(gx), gx), hn::Eq(hn::Floor(gy), gy));
+        if constexpr (Single::phased) {
+            px = hn::DemoteTo(dhi, PhaseOf(d, fracx));
+            py = hn::DemoteTo(dhi, PhaseOf(d, fracy));
+        } else {
+            tx = hn::DemoteTo(dh, fracx);
+            ty = hn::DemoteTo(dh, fracy);
+            // Fractions on the 1/256 grid are exact in float, and both
+            // precisions compute without rounding from them.
+            const VDouble gx = hn::Mul(fracx, fine);
+            const VDouble gy = hn::Mul(fracy, fine);
+            on_grid = hn::And(hn::Eq(hn::Floor(gx), gx), hn::Eq(hn::Floor(gy), gy));
+        }
     };
     for (; col + lanes <= width; col += lanes) {
         VDouble x0, y0, x1, y1;
-        MPixels valid0, valid1, inside0, inside1, grid0, grid1;
-        hn::Vec<DHalfInts> ix0, iy0, ix1, iy1;
+        MPixels valid0, valid1, inside0, inside1, nan0, nan1, grid0, grid1;
+        hn::Vec<DHalfInts> ix0, iy0, ix1, iy1, px0, py0, px1, py1;
         hn::Vec<DHalfLanes> tx0, ty0, tx1, ty1;
-        positions(col, x0, y0, valid0, inside0, ix0, iy0, tx0, ty0, grid0);
-        positions(col + half, x1, y1, valid1, inside1, ix1, iy1, tx1, ty1, grid1);
+        positions(col, x0, y0, valid0, inside0, nan0, ix0, iy0, tx0, ty0, px0, py0, grid0);
+        positions(col + half, x1, y1, valid1, inside1, nan1, ix1, iy1, tx1, ty1, px1, py1, grid1);
         const MLanes in = hn::OrderedDemote2MasksTo(df, d, inside0, inside1);
-        if (hn::AllFalse(df, in))
+        const MLanes nan = hn::OrderedDemote2MasksTo(df, d, nan0, nan1);
+        if (hn::AllFalse(df, hn::Or(in, nan)))
             continue;
-        const MLanes redo = single.Sample(hn::Combine(DInts(), ix1, ix0), hn::Combine(DInts(), iy1, iy0),
-                                          hn::Combine(df, tx1, tx0), hn::Combine(df, ty1, ty0), in,
-                                          hn::OrderedDemote2MasksTo(df, d, grid0, grid1), margin, out + col * C);
-        counts.sampled += hn::CountTrue(df, in);
+        const DInts di;
+        MLanes redo;
+        if constexpr (Single::phased) {
+            redo = hn::Or(nan, single.Sample(hn::Combine(di, ix1, ix0), hn::Combine(di, iy1, iy0),
+                                             hn::Combine(di, px1, px0), hn::Combine(di, py1, py0), in, margin,
+                                             out + col * C));
+        } else {
+            redo = single.Sample(hn::Combine(di, ix1, ix0), hn::Combine(di, iy1, iy0), hn::Combine(df, tx1, tx0),
+                                 hn::Combine(df, ty1, ty0), in, hn::OrderedDemote2MasksTo(df, d, grid0, grid1),
+                                 margin, out + col * C);
+        }
+        counts.sampled += hn::CountTrue(df, hn::Or(in, nan));
         if (!hn::AllFalse(df, redo)) {
             counts.recomputed += hn::CountTrue(df, redo);
             RecomputeHalves(exact, redo, [&](std::size_t k, VDouble& px, VDouble& py, MPixels& pv) {

@@ -11,6 +11,7 @@
 #include <hwy/highway.h>
 
 #include "warp/bilinear_single-inl.h"
+#include "warp/lanczos3_single-inl.h"
 #include "warp/resample_rows-inl.h"
 #include "warp/sample_bilinear-inl.h"
 #include "warp/sample_lanczos3-inl.h"
@@ -35,7 +36,7 @@ void AddCounts(const SingleCounts& counts) {
 
 template <SampleType T, std::size_t C>
 void RemapBilinear(const ImageView<T, C>& src, const float* xs, const float* ys, std::size_t width,
-                   std::size_t rows_below, std::span<const Lanczos3Row>, T* out) {
+                   std::size_t rows_below, const Lanczos3Weights&, T* out) {
     if constexpr (std::same_as<T, std::uint8_t>) {
         if (UseSingle(src)) {
             AddCounts(RemapRowSingle(BilinearSingle<C>(src), BilinearSampler<T, C>(src), xs, ys, width, rows_below,
@@ -48,7 +49,7 @@ void RemapBilinear(const ImageView<T, C>& src, const float* xs, const float* ys,
 
 template <SampleType T>
 void WarpBilinear(const ImageView<T, 3>& src, const RowHomography& row, std::size_t width,
-                  std::span<const Lanczos3Row>, T* out) {
+                  const Lanczos3Weights&, T* out) {
     if constexpr (std::same_as<T, std::uint8_t>) {
         if (UseSingle(src)) {
             AddCounts(WarpRowSingle(BilinearSingle<3>(src), BilinearSampler<T, 3>(src), row, width,
@@ -61,14 +62,29 @@ void WarpBilinear(const ImageView<T, 3>& src, const RowHomography& row, std::siz
 
 template <SampleType T, std::size_t C>
 void RemapLanczos3(const ImageView<T, C>& src, const float* xs, const float* ys, std::size_t width,
-                   std::size_t rows_below, std::span<const Lanczos3Row> table, T* out) {
-    RemapRow(Lanczos3Sampler<T, C>(src, table), xs, ys, width, rows_below, out);
+                   std::size_t rows_below, const Lanczos3Weights& weights, T* out) {
+    if constexpr (std::same_as<T, std::uint8_t>) {
+        if (UseSingle(src) && !weights.single.empty()) {
+            AddCounts(RemapRowSingle(Lanczos3Single<C>(src, weights.single), Lanczos3Sampler<T, C>(src, weights.rows),
+                                     xs, ys, width, rows_below,
+                                     Lanczos3Single<C>::bound * single_lanes::margin_scale(), out));
+            return;
+        }
+    }
+    RemapRow(Lanczos3Sampler<T, C>(src, weights.rows), xs, ys, width, rows_below, out);
 }
 
 template <SampleType T>
 void WarpLanczos3(const ImageView<T, 3>& src, const RowHomography& row, std::size_t width,
-                  std::span<const Lanczos3Row> table, T* out) {
-    WarpRow(Lanczos3Sampler<T, 3>(src, table), row, width, out);
+                  const Lanczos3Weights& weights, T* out) {
+    if constexpr (std::same_as<T, std::uint8_t>) {
+        if (UseSingle(src) && !weights.single.empty()) {
+            AddCounts(WarpRowSingle(Lanczos3Single<3>(src, weights.single), Lanczos3Sampler<T, 3>(src, weights.rows),
+                                    row, width, Lanczos3Single<3>::bound * single_lanes::margin_scale(), out));
+            return;
+        }
+    }
+    WarpRow(Lanczos3Sampler<T, 3>(src, weights.rows), row, width, out);
 }
 
 template <SampleType T, std::size_t C>

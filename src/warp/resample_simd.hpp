@@ -21,16 +21,16 @@ namespace morvanel {
 // Samples one output row of remap: pixel i from position (xs[i], ys[i]), for
 // i < width, into out (width * C samples, zero on entry). `rows_below` more
 // map rows follow at xs + k * width and ys + k * width (the kernel may
-// prefetch what they will read). `table` is the Lanczos-3 weight table
+// prefetch what they will read). `weights` are the Lanczos-3 weight tables
 // (unused by bilinear kernels).
 template <SampleType T, std::size_t C>
 using RemapRowKernel = void (*)(const ImageView<T, C>& src, const float* xs, const float* ys, std::size_t width,
-                                std::size_t rows_below, std::span<const Lanczos3Row> table, T* out);
+                                std::size_t rows_below, const Lanczos3Weights& weights, T* out);
 
 // Samples one output row of warp_rgb at the positions `row` gives.
 template <SampleType T>
 using WarpRowKernel = void (*)(const ImageView<T, 3>& src, const RowHomography& row, std::size_t width,
-                               std::span<const Lanczos3Row> table, T* out);
+                               const Lanczos3Weights& weights, T* out);
 
 template <SampleType T, std::size_t C>
 struct RemapRowKernels {

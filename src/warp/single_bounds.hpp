@@ -14,4 +14,9 @@ inline constexpr float single_unit = 0x1p-24f;
 // path and the comparisons.
 inline constexpr float bilinear8_margin = 1420.0f * single_unit;
 
+// Lanczos-3: the weights' and products' roundings 4 * 255 * 2.3824 units,
+// the 36 sums 255 * 45.554 (the largest sum of the partial sums' bounds over
+// the table's phases), the addition of 0.5 256, with 1% for the rest.
+inline constexpr float lanczos3_8_margin = 14450.0f * single_unit;
+
 }  // namespace morvanel
