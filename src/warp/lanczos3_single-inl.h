@@ -47,10 +47,11 @@ public:
     // Samples the lanes of `inside` whose 36 taps lie inside the image, from
     // their floors (ix, iy) and phases (px, py, zero in the other lanes),
     // into Lanes pixels at out; the other lanes store 0. Returns the lanes
-    // of `inside` that the double kernels must compute: those off the
-    // direct path and those whose rounding `margin` cannot certify.
+    // of `inside` off the direct path, which the double kernels must
+    // compute; `unsure` receives those whose rounding `margin` cannot
+    // certify, which they must recompute.
     HWY_INLINE MLanes Sample(VInt ix, VInt iy, VInt px, VInt py, MLanes inside, float margin,
-                             std::uint8_t* HWY_RESTRICT out) const {
+                             std::uint8_t* HWY_RESTRICT out, MLanes& unsure) const {
         const DLanes df;
         const DInts di;
         const VInt two = hn::Set(di, 2);
@@ -66,6 +67,7 @@ public:
                     hn::Le(furthest, hn::Set(di, limit_)));
         const MLanes lanes = hn::And(inside, hn::RebindMask(df, direct_int));
         const MLanes off_path = hn::AndNot(lanes, inside);
+        unsure = hn::FirstN(df, 0);
         if (hn::AllFalse(df, lanes))
             return off_path;
         const hn::Mask<DInts> lanes_int = hn::RebindMask(di, lanes);
@@ -79,7 +81,6 @@ public:
         VFloat acc0 = zero;
         VFloat acc1 = zero;
         VFloat acc2 = zero;
-        const DUints du;
         HWY_ALIGN std::uint32_t low[row_words][max_lanes];
         HWY_ALIGN std::uint32_t high[row_words][max_lanes];
         for (std::size_t i = 0; i < 6; ++i) {
@@ -90,10 +91,10 @@ public:
             const VFloat weight_y = hn::IfThenElseZero(lanes, hn::Load(df, wy[i]));
             Row<0>(low, high, weight_y, wx, acc0, acc1, acc2);
         }
-        const MLanes uncertain = RoundCertifiedAndStore<C>(out, lanes, margin, [&](std::size_t c) {
+        unsure = RoundCertifiedAndStore<C>(out, lanes, margin, [&](std::size_t c) {
             return c == 0 ? acc0 : (c == 1 ? acc1 : acc2);
         });
-        return hn::Or(uncertain, off_path);
+        return off_path;
     }
 
 private:

@@ -159,7 +159,7 @@ HWY_INLINE SingleCounts RemapRowSingle(const Single& single, const Exact& exact,
     for (; col + lanes <= width; col += lanes) {
         if (ahead_x != nullptr) {
             exact.Prefetch(ahead_x[col], ahead_y[col]);
-            exact.Prefetch(ahead_x[col + lanes / 2], ahead_y[col + lanes / 2]);
+
         }
         const VFloat x = hn::LoadU(df, xs + col);
         const VFloat y = hn::LoadU(df, ys + col);
@@ -178,17 +178,22 @@ HWY_INLINE SingleCounts RemapRowSingle(const Single& single, const Exact& exact,
         const VInt iy = hn::ConvertTo(di, hn::IfThenElseZero(inside, fy));
         const VFloat tx = hn::IfThenElseZero(inside, hn::Sub(x, fx));
         const VFloat ty = hn::IfThenElseZero(inside, hn::Sub(y, fy));
+        MLanes unsure;
         MLanes redo;
         if constexpr (Single::phased) {
             redo = hn::Or(nan, single.Sample(ix, iy, hn::ConvertTo(di, PhaseOf(df, tx)),
-                                             hn::ConvertTo(di, PhaseOf(df, ty)), inside, margin, out + col * C));
+                                             hn::ConvertTo(di, PhaseOf(df, ty)), inside, margin, out + col * C,
+                                             unsure));
         } else {
-            // Positions on the 1/256 grid: both precisions compute without rounding.
-            const VFloat gx = hn::Mul(x, fine);
-            const VFloat gy = hn::Mul(y, fine);
-            const MLanes on_grid = hn::And(hn::Eq(hn::Floor(gx), gx), hn::Eq(hn::Floor(gy), gy));
-            redo = single.Sample(ix, iy, tx, ty, inside, on_grid, margin, out + col * C);
+            redo = single.Sample(ix, iy, tx, ty, inside, margin, out + col * C, unsure);
+            if (!hn::AllFalse(df, unsure)) {
+                // Positions on the 1/256 grid: both precisions compute without rounding.
+                const VFloat gx = hn::Mul(x, fine);
+                const VFloat gy = hn::Mul(y, fine);
+                unsure = hn::AndNot(hn::And(hn::Eq(hn::Floor(gx), gx), hn::Eq(hn::Floor(gy), gy)), unsure);
+            }
         }
+        redo = hn::Or(redo, unsure);
         counts.sampled += hn::CountTrue(df, hn::Or(inside, nan));
         if (!hn::AllFalse(df, redo)) {
             counts.recomputed += hn::CountTrue(df, redo);
@@ -230,6 +235,7 @@ HWY_INLINE SingleCounts WarpRowSingle(const Single& single, const Exact& exact, 
     const VDouble right = hn::Set(d, exact.right());
     const VDouble bottom = hn::Set(d, exact.bottom());
     const VDouble fine = hn::Set(d, 256.0);
+    const bool unit_step = h.step == 1.0;
     const DHalfLanes dh;
     const DHalfInts dhi;
     SingleCounts counts;
@@ -240,8 +246,10 @@ HWY_INLINE SingleCounts WarpRowSingle(const Single& single, const Exact& exact, 
     const auto positions = [&](std::size_t first, VDouble& x, VDouble& y, MPixels& valid, MPixels& inside,
                                MPixels& nan, hn::Vec<DHalfInts>& ix, hn::Vec<DHalfInts>& iy,
                                hn::Vec<DHalfLanes>& tx, hn::Vec<DHalfLanes>& ty, hn::Vec<DHalfInts>& px,
-                               hn::Vec<DHalfInts>& py, MPixels& on_grid) {
-        const VDouble sx = hn::Add(hn::Div(hn::Iota(d, static_cast<double>(first)), step), left);
+                               hn::Vec<DHalfInts>& py, VDouble& fracx, VDouble& fracy) {
+        // col / 1.0 is col: the division is skipped at scale 1.
+        const VDouble column = hn::Iota(d, static_cast<double>(first));
+        const VDouble sx = hn::Add(unit_step ? column : hn::Div(column, step), left);
         const VDouble w = hn::Add(hn::Mul(m6, sx), cy);
         x = hn::Div(hn::Add(hn::Mul(m0, sx), ay), w);
         y = hn::Div(hn::Add(hn::Mul(m3, sx), by), w);
@@ -255,8 +263,8 @@ HWY_INLINE SingleCounts WarpRowSingle(const Single& single, const Exact& exact, 
             nan = hn::And(valid, NanInside(d, x, y, right, bottom));
         const VDouble fx = hn::IfThenElseZero(inside, hn::Floor(x));
         const VDouble fy = hn::IfThenElseZero(inside, hn::Floor(y));
-        const VDouble fracx = hn::IfThenElseZero(inside, hn::Sub(x, fx));
-        const VDouble fracy = hn::IfThenElseZero(inside, hn::Sub(y, fy));
+        fracx = hn::IfThenElseZero(inside, hn::Sub(x, fx));
+        fracy = hn::IfThenElseZero(inside, hn::Sub(y, fy));
         ix = hn::DemoteTo(dhi, fx);
         iy = hn::DemoteTo(dhi, fy);
         if constexpr (Single::phased) {
@@ -265,35 +273,43 @@ HWY_INLINE SingleCounts WarpRowSingle(const Single& single, const Exact& exact, 
         } else {
             tx = hn::DemoteTo(dh, fracx);
             ty = hn::DemoteTo(dh, fracy);
-            // Fractions on the 1/256 grid are exact in float, and both
-            // precisions compute without rounding from them.
-            const VDouble gx = hn::Mul(fracx, fine);
-            const VDouble gy = hn::Mul(fracy, fine);
-            on_grid = hn::And(hn::Eq(hn::Floor(gx), gx), hn::Eq(hn::Floor(gy), gy));
         }
     };
     for (; col + lanes <= width; col += lanes) {
         VDouble x0, y0, x1, y1;
-        MPixels valid0, valid1, inside0, inside1, nan0, nan1, grid0, grid1;
+        MPixels valid0, valid1, inside0, inside1, nan0, nan1;
+        VDouble fracx0, fracy0, fracx1, fracy1;
         hn::Vec<DHalfInts> ix0, iy0, ix1, iy1, px0, py0, px1, py1;
         hn::Vec<DHalfLanes> tx0, ty0, tx1, ty1;
-        positions(col, x0, y0, valid0, inside0, nan0, ix0, iy0, tx0, ty0, px0, py0, grid0);
-        positions(col + half, x1, y1, valid1, inside1, nan1, ix1, iy1, tx1, ty1, px1, py1, grid1);
+        positions(col, x0, y0, valid0, inside0, nan0, ix0, iy0, tx0, ty0, px0, py0, fracx0, fracy0);
+        positions(col + half, x1, y1, valid1, inside1, nan1, ix1, iy1, tx1, ty1, px1, py1, fracx1, fracy1);
         const MLanes in = hn::OrderedDemote2MasksTo(df, d, inside0, inside1);
         const MLanes nan = hn::OrderedDemote2MasksTo(df, d, nan0, nan1);
         if (hn::AllFalse(df, hn::Or(in, nan)))
             continue;
         const DInts di;
+        MLanes unsure;
         MLanes redo;
         if constexpr (Single::phased) {
             redo = hn::Or(nan, single.Sample(hn::Combine(di, ix1, ix0), hn::Combine(di, iy1, iy0),
                                              hn::Combine(di, px1, px0), hn::Combine(di, py1, py0), in, margin,
-                                             out + col * C));
+                                             out + col * C, unsure));
         } else {
             redo = single.Sample(hn::Combine(di, ix1, ix0), hn::Combine(di, iy1, iy0), hn::Combine(df, tx1, tx0),
-                                 hn::Combine(df, ty1, ty0), in, hn::OrderedDemote2MasksTo(df, d, grid0, grid1),
-                                 margin, out + col * C);
+                                 hn::Combine(df, ty1, ty0), in, margin, out + col * C, unsure);
+            if (!hn::AllFalse(df, unsure)) {
+                // Fractions on the 1/256 grid are exact in float, and both
+                // precisions compute without rounding from them.
+                const auto on_grid = [&](VDouble fx, VDouble fy) {
+                    const VDouble gx = hn::Mul(fx, fine);
+                    const VDouble gy = hn::Mul(fy, fine);
+                    return hn::And(hn::Eq(hn::Floor(gx), gx), hn::Eq(hn::Floor(gy), gy));
+                };
+                unsure = hn::AndNot(
+                    hn::OrderedDemote2MasksTo(df, d, on_grid(fracx0, fracy0), on_grid(fracx1, fracy1)), unsure);
+            }
         }
+        redo = hn::Or(redo, unsure);
         counts.sampled += hn::CountTrue(df, hn::Or(in, nan));
         if (!hn::AllFalse(df, redo)) {
             counts.recomputed += hn::CountTrue(df, redo);

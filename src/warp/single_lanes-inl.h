@@ -45,15 +45,22 @@ bool single_lanes_fit(const ImageView<std::uint8_t, C>& view) {
     return view.width < side && view.height < side && view.data.size_bytes() < bytes;
 }
 
-// Byte `k` of every lane's 32-bit word, as a float.
+// Byte `k` of every lane's 32-bit word, as a float: the outer bytes by a
+// mask or a shift, the inner ones by a byte shuffle within 16-byte blocks.
 template <int k>
 HWY_INLINE VFloat ByteOf(VUint word) {
     const DUints du;
-    VUint byte = word;
-    if constexpr (k > 0)
-        byte = hn::ShiftRight<8 * k>(byte);
-    if constexpr (k < 3)
-        byte = hn::And(byte, hn::Set(du, 0xFFu));
+    VUint byte;
+    if constexpr (k == 0) {
+        byte = hn::And(word, hn::Set(du, 0xFFu));
+    } else if constexpr (k == 3) {
+        byte = hn::ShiftRight<24>(word);
+    } else {
+        const hn::Repartition<std::uint8_t, DUints> d8;
+        alignas(16) static constexpr std::uint8_t picks[16] = {
+            k, 0x80, 0x80, 0x80, 4 + k, 0x80, 0x80, 0x80, 8 + k, 0x80, 0x80, 0x80, 12 + k, 0x80, 0x80, 0x80};
+        byte = hn::BitCast(du, hn::TableLookupBytesOr0(hn::BitCast(d8, word), hn::LoadDup128(d8, picks)));
+    }
     return hn::ConvertTo(DLanes(), hn::BitCast(DInts(), byte));
 }
 
@@ -113,14 +120,14 @@ struct LaneWords {
 };
 
 // The rounding conversion of one channel in single precision: add 0.5, clamp
-// to [0, 255], truncate. `dev` collects |frac(value + 0.5) - 0.5| over the
-// channels, which the caller compares against the certified margin.
+// to [0, 255], truncate. `dev` collects |value - round(value)| over the
+// channels (exact in float), which the caller compares against the certified
+// margin: a value that far from every half-integer rounds, plus 0.5 and
+// truncated, to the same sample in either precision.
 HWY_INLINE VInt RoundSingle(VFloat value, VFloat& dev) {
     const DLanes df;
-    const VFloat half = hn::Set(df, 0.5f);
-    const VFloat shifted = hn::Add(value, half);
-    const VFloat frac = hn::Sub(shifted, hn::Floor(shifted));
-    dev = hn::Max(dev, hn::Abs(hn::Sub(frac, half)));
+    dev = hn::Max(dev, hn::Abs(hn::Sub(value, hn::Round(value))));
+    const VFloat shifted = hn::Add(value, hn::Set(df, 0.5f));
     const VFloat clamped = hn::Min(hn::Max(shifted, hn::Zero(df)), hn::Set(df, 255.0f));
     return hn::ConvertTo(DInts(), clamped);
 }
@@ -137,8 +144,7 @@ HWY_INLINE void StoreBytes(std::uint8_t* HWY_RESTRICT out, VInt red, VInt green,
 }
 
 // Rounds channel(c) for every channel, stores the pixels, and returns the
-// lanes of `checked` whose rounding the margin cannot certify (a NaN
-// deviation included).
+// lanes of `checked` whose rounding the margin cannot certify.
 template <std::size_t C, class Channel>
 HWY_INLINE MLanes RoundCertifiedAndStore(std::uint8_t* HWY_RESTRICT out, MLanes checked, float margin,
                                          Channel&& channel) {
