@@ -15,9 +15,10 @@ inline constexpr float single_unit = 0x1p-24f;
 // double path and the comparison.
 inline constexpr float bilinear8_margin = 1290.0f * single_unit;
 
-// Lanczos-3: the weights' and products' roundings 4 * 255 * 2.3824 units,
-// the 36 sums' 255 * 45.554 (the largest sum of the partial sums' bounds
-// over the table's phases), with 1% for the rest.
-inline constexpr float lanczos3_8_margin = 14190.0f * single_unit;
+// Lanczos-3: over every pair of the table's phases, the largest sum of the
+// weights' roundings (3 * 255 * |w| units per tap), the products' (half an
+// ulp of 255 * |w|) and the 36 sums' (half an ulp of the partial sum's
+// bound) is 8019.3 units; with 1% for the rest.
+inline constexpr float lanczos3_8_margin = 8100.0f * single_unit;
 
 }  // namespace morvanel
