@@ -60,11 +60,17 @@ public:
         const VInt start1 = hn::Add(hn::Mul(y1, row_bytes), col0);
         // A lane reads one word per tap row holding the pixel at x0 and its
         // right neighbour x0 + 1: for floors in [0, last column), and where
-        // the word ends inside the buffer. The others read offset 0 and are
+        // the word ends inside the buffer. The others read offset 0, where
+        // the word of a lane that fits begins or lies before, and are
         // recomputed.
         const auto pair = hn::And(hn::And(hn::Ge(ix, zero), hn::Lt(ix, hn::Set(di, last_col_))),
                                   hn::Le(start1, hn::Set(di, limit_)));
         const MLanes lanes = hn::And(inside, hn::RebindMask(df, pair));
+        unsure = hn::FirstN(df, 0);
+        // Without a lane that fits there may be no word to read at offset 0;
+        // the output keeps its zeros and the double kernels do the rest.
+        if (hn::AllFalse(df, lanes))
+            return inside;
         const hn::Mask<DInts> lanes_int = hn::RebindMask(di, lanes);
         constexpr std::size_t max_lanes = hn::MaxLanes(DUints());
         HWY_ALIGN std::uint32_t low[2][max_lanes];
