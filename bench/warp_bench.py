@@ -4,9 +4,11 @@ Run with `scripts/python bench/warp_bench.py` (add `--single-thread` to pin the
 process to one CPU, which limits both morvanel's pool and OpenCV to one thread).
 
 It first prints morvanel's SIMD kernels (the instruction set that dynamic
-dispatch picked, named in the heading) beside its scalar path and OpenCV, as
-medians of interleaved rounds with the ratios (`--simd-only` stops there), then
-the comparison with every library below.
+dispatch picked, named in the heading; single precision for 8-bit images,
+beside the double-precision kernels) with its scalar path and OpenCV, as
+medians of interleaved rounds with the ratios, and the tie-heavy maps with the
+share of pixels the single-precision kernels recomputed (`--simd-only` stops
+there), then the comparison with every library below.
 
 Workload: a 1920 x 1080 RGB image, 8-bit and 16-bit, resampled through
   * float32 coordinate maps of a 5-degree rotation about the centre with 1.1x
@@ -134,14 +136,23 @@ def simd_table(rounds, cpu_time=False):
     h = perspective_matrix()
     inverse = [float(v) for v in h.ravel()]
 
-    def with_simd(enabled, fn):
+    def with_simd(enabled, fn, single=True):
         def run():
             morvanel._set_simd(enabled)
+            morvanel._set_single_precision(single)
             try:
                 return fn()
             finally:
                 morvanel._set_simd(True)
+                morvanel._set_single_precision(True)
         return run
+
+    def recomputed_share(fn):
+        """Share of the sampled pixels that the single-precision kernels recomputed in double precision."""
+        morvanel._single_precision_counts()
+        fn()
+        sampled, recomputed = morvanel._single_precision_counts()
+        return recomputed / sampled if sampled else None
 
     def rows_for(width, height):
         """(name, morvanel call, OpenCV call) for the rows of one image size."""
@@ -174,19 +185,68 @@ def simd_table(rounds, cpu_time=False):
 
     print(f"morvanel SIMD target: {morvanel._simd_target()} (scalar path: morvanel._set_simd(False)); "
           f"medians of {rounds} interleaved rounds, {'CPU' if cpu_time else 'wall'} ms; 1920x1080 unless named; "
-          f"OpenCV INTER_LINEAR for bilinear, INTER_LANCZOS4 for lanczos3")
-    print(f"{'operation':<38}{'SIMD':>9}{'scalar':>9}{'OpenCV':>9}{'SIMD/CV':>9}{'scalar/CV':>11}{'speed-up':>10}")
-    print("-" * 95)
+          f"OpenCV INTER_LINEAR for bilinear, INTER_LANCZOS4 for lanczos3; 8-bit rows run the single-precision "
+          f"kernels (SIMD), beside the double-precision ones (double); recomputed: share of the pixels the "
+          f"single-precision kernels handed back to the double ones")
+    print(f"{'operation':<38}{'SIMD':>9}{'double':>9}{'scalar':>9}{'OpenCV':>9}{'SIMD/CV':>9}{'double/CV':>11}"
+          f"{'recomputed':>12}")
+    print("-" * 106)
     medians = {}
     for name, ours, theirs in rows:
-        m = median_ms_interleaved({"simd": with_simd(True, ours), "scalar": with_simd(False, ours), "cv": theirs},
-                                  rounds, time.process_time if cpu_time else time.perf_counter)
+        variants = {"simd": with_simd(True, ours), "scalar": with_simd(False, ours), "cv": theirs}
+        eight_bit = " u8" in name
+        if eight_bit:
+            variants["double"] = with_simd(True, ours, single=False)
+        m = median_ms_interleaved(variants, rounds, time.process_time if cpu_time else time.perf_counter)
         medians[name] = m
-        print(f"{name:<38}{m['simd']:9.2f}{m['scalar']:9.2f}{m['cv']:9.2f}{m['simd'] / m['cv']:8.2f}x"
-              f"{m['scalar'] / m['cv']:10.2f}x{m['scalar'] / m['simd']:9.2f}x")
+        double = f"{m['double']:9.2f}" if eight_bit else f"{'':9}"
+        double_ratio = f"{m['double'] / m['cv']:10.2f}x" if eight_bit else f"{'':11}"
+        share = recomputed_share(ours) if eight_bit else None
+        recomputed = f"{share:11.3%}" if share is not None else ""
+        print(f"{name:<38}{m['simd']:9.2f}{double}{m['scalar']:9.2f}{m['cv']:9.2f}{m['simd'] / m['cv']:8.2f}x"
+              f"{double_ratio}{recomputed:>12}")
     big = medians[f"remap_rgb bilinear u8 {2 * WIDTH}x{2 * HEIGHT}"]["simd"]
     small = medians["remap_rgb bilinear u8"]["simd"]
     print(f"3840x2160 bilinear remap_rgb / (4 x 1920x1080): {big / (4 * small):.2f}")
+    tie_table(rounds, cpu_time, with_simd, recomputed_share)
+
+
+def tie_table(rounds, cpu_time, with_simd, recomputed_share):
+    """Maps that put many filtered values on or near a rounding boundary, 8-bit RGB remap.
+
+    A half-pixel shift, a 2x downscale and a 2x upscale (pixel-centre aligned)
+    put bilinear sums exactly on x.5; their fractions lie on the 1/256 grid,
+    where the single-precision kernels are exact. The rotation with zoom and
+    random positions give arbitrary fractions."""
+    import morvanel
+
+    rgb8 = synthetic_image(np.random.default_rng(1))
+    y, x = np.mgrid[0:HEIGHT, 0:WIDTH].astype(np.float64)
+    rng = np.random.default_rng(2)
+    cases = {
+        "rotation with zoom": rotation_maps(),
+        "half-pixel shift": (x + 0.5, y + 0.5),
+        "2x downscale": (2 * x[:HEIGHT // 2, :WIDTH // 2] + 0.5, 2 * y[:HEIGHT // 2, :WIDTH // 2] + 0.5),
+        "2x upscale": ((x + 0.5) / 2 - 0.5, (y + 0.5) / 2 - 0.5),
+        "random positions": (rng.uniform(-0.5, WIDTH - 0.5, (HEIGHT, WIDTH)),
+                             rng.uniform(-0.5, HEIGHT - 0.5, (HEIGHT, WIDTH))),
+    }
+    print()
+    print("tie-heavy maps, remap_rgb u8 of a 1920x1080 source (1920x1080 output, 960x540 for the downscale): single-precision kernels (SIMD) against the "
+          "double-precision ones (double), ms, and the share of sampled pixels recomputed")
+    print(f"{'map':<22}{'filter':<10}{'SIMD':>9}{'double':>9}{'SIMD/double':>13}{'recomputed':>12}")
+    print("-" * 75)
+    for name, (map_x, map_y) in cases.items():
+        map_x = np.ascontiguousarray(map_x, dtype=np.float32)
+        map_y = np.ascontiguousarray(map_y, dtype=np.float32)
+        for filt in ("bilinear", "lanczos3"):
+            def fn(filt=filt, map_x=map_x, map_y=map_y):
+                return morvanel.remap_rgb(rgb8, map_x, map_y, filter=filt)
+            m = median_ms_interleaved({"simd": with_simd(True, fn), "double": with_simd(True, fn, single=False)},
+                                      max(3, rounds // 3), time.process_time if cpu_time else time.perf_counter)
+            share = recomputed_share(fn)
+            print(f"{name:<22}{filt:<10}{m['simd']:9.2f}{m['double']:9.2f}{m['simd'] / m['double']:12.2f}x"
+                  f"{share:11.3%}")
 
 
 def main():

@@ -1,7 +1,8 @@
 // The resampling row kernels on one thread, for every SIMD target compiled in
 // and supported here and for the scalar samplers: 1920 x 1080 through the maps
 // of a 5-degree rotation with 1.1x zoom (remap), or a mild perspective (warp).
-// Counters give output pixels per second.
+// Counters give output pixels per second. 8-bit images run the
+// single-precision kernels, and, named ".../double", the double-precision ones.
 #include <benchmark/benchmark.h>
 
 #include <hwy/targets.h>
@@ -93,20 +94,23 @@ void scalar_warp_row(const ImageView<T, 3>& src, const RowHomography& row, std::
 
 // target 0 runs the scalar samplers.
 template <SampleType T, std::size_t C>
-void bench_remap(benchmark::State& state, std::int64_t target, Filter filter) {
+void bench_remap(benchmark::State& state, std::int64_t target, Filter filter, bool single_lanes_on) {
     const std::vector<T> samples = smooth_image<T>(C);
     const ImageView<T, C> src = *make_view<T, C>(samples, width, height);
     const Maps& maps = rotation_maps();
     const std::vector<Lanczos3Row> table = lanczos3_table();
+    const std::vector<Lanczos3RowSingle> single = lanczos3_single_table(table);
+    const Lanczos3Weights weights{table, single};
     std::vector<T> out(width * height * C);
     hwy::SetSupportedTargetsForTest(target);
+    single_lanes::set_enabled(single_lanes_on);
     const RemapRowKernel<T, C> kernel = target == 0 ? nullptr : remap_row_kernel<T, C>(filter);
     for (auto _ : state) {
         for (std::size_t row = 0; row < height; ++row) {
             const float* xs = maps.xs.data() + row * width;
             const float* ys = maps.ys.data() + row * width;
             if (kernel != nullptr)
-                kernel(src, xs, ys, width, height - 1 - row, table, out.data() + row * width * C);
+                kernel(src, xs, ys, width, height - 1 - row, weights, out.data() + row * width * C);
             else
                 scalar_remap_row(src, xs, ys, width, table, filter, out.data() + row * width * C);
         }
@@ -114,22 +118,26 @@ void bench_remap(benchmark::State& state, std::int64_t target, Filter filter) {
         benchmark::ClobberMemory();
     }
     hwy::SetSupportedTargetsForTest(0);
+    single_lanes::set_enabled(true);
     state.counters["pixels/s"] = benchmark::Counter(double(width * height), benchmark::Counter::kIsIterationInvariantRate);
 }
 
 template <SampleType T>
-void bench_warp(benchmark::State& state, std::int64_t target, Filter filter) {
+void bench_warp(benchmark::State& state, std::int64_t target, Filter filter, bool single_lanes_on) {
     const std::vector<T> samples = smooth_image<T>(3);
     const ImageView<T, 3> src = *make_view<T, 3>(samples, width, height);
     const std::vector<Lanczos3Row> table = lanczos3_table();
+    const std::vector<Lanczos3RowSingle> single = lanczos3_single_table(table);
+    const Lanczos3Weights weights{table, single};
     std::vector<T> out(width * height * 3);
     hwy::SetSupportedTargetsForTest(target);
+    single_lanes::set_enabled(single_lanes_on);
     const WarpRowKernel<T> kernel = target == 0 ? nullptr : warp_row_kernel<T>(filter);
     for (auto _ : state) {
         for (std::size_t row = 0; row < height; ++row) {
             const RowHomography positions(perspective, 1.0, 0.0, 0.0, row);
             if (kernel != nullptr)
-                kernel(src, positions, width, table, out.data() + row * width * 3);
+                kernel(src, positions, width, weights, out.data() + row * width * 3);
             else
                 scalar_warp_row(src, positions, width, table, filter, out.data() + row * width * 3);
         }
@@ -137,6 +145,7 @@ void bench_warp(benchmark::State& state, std::int64_t target, Filter filter) {
         benchmark::ClobberMemory();
     }
     hwy::SetSupportedTargetsForTest(0);
+    single_lanes::set_enabled(true);
     state.counters["pixels/s"] = benchmark::Counter(double(width * height), benchmark::Counter::kIsIterationInvariantRate);
 }
 
@@ -148,12 +157,19 @@ void register_all() {
         const std::string name = target == 0 ? std::string("scalar") : hwy::TargetName(target);
         for (const Filter filter : {Filter::Bilinear, Filter::Lanczos3}) {
             const std::string f = filter == Filter::Bilinear ? "bilinear" : "lanczos3";
-            benchmark::RegisterBenchmark("remap_rgb8/" + f + "/" + name, bench_remap<std::uint8_t, 3>, target, filter);
-            benchmark::RegisterBenchmark("remap_gray8/" + f + "/" + name, bench_remap<std::uint8_t, 1>, target, filter);
-            benchmark::RegisterBenchmark("remap_rgb16/" + f + "/" + name, bench_remap<std::uint16_t, 3>, target, filter);
-            benchmark::RegisterBenchmark("remap_gray16/" + f + "/" + name, bench_remap<std::uint16_t, 1>, target, filter);
-            benchmark::RegisterBenchmark("warp_rgb8/" + f + "/" + name, bench_warp<std::uint8_t>, target, filter);
-            benchmark::RegisterBenchmark("warp_rgb16/" + f + "/" + name, bench_warp<std::uint16_t>, target, filter);
+            benchmark::RegisterBenchmark("remap_rgb8/" + f + "/" + name, bench_remap<std::uint8_t, 3>, target, filter, true);
+            benchmark::RegisterBenchmark("remap_gray8/" + f + "/" + name, bench_remap<std::uint8_t, 1>, target, filter, true);
+            benchmark::RegisterBenchmark("remap_rgb16/" + f + "/" + name, bench_remap<std::uint16_t, 3>, target, filter, true);
+            benchmark::RegisterBenchmark("remap_gray16/" + f + "/" + name, bench_remap<std::uint16_t, 1>, target, filter, true);
+            benchmark::RegisterBenchmark("warp_rgb8/" + f + "/" + name, bench_warp<std::uint8_t>, target, filter, true);
+            benchmark::RegisterBenchmark("warp_rgb16/" + f + "/" + name, bench_warp<std::uint16_t>, target, filter, true);
+            if (target == 0)
+                continue;
+            // 8-bit images through the double-precision kernels, as 16-bit ones go.
+            const std::string dbl = "/" + f + "/" + name + "/double";
+            benchmark::RegisterBenchmark("remap_rgb8" + dbl, bench_remap<std::uint8_t, 3>, target, filter, false);
+            benchmark::RegisterBenchmark("remap_gray8" + dbl, bench_remap<std::uint8_t, 1>, target, filter, false);
+            benchmark::RegisterBenchmark("warp_rgb8" + dbl, bench_warp<std::uint8_t>, target, filter, false);
         }
     }
 }

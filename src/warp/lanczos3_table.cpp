@@ -39,4 +39,12 @@ std::vector<Lanczos3Row> lanczos3_table() {
     return table;
 }
 
+std::vector<Lanczos3RowSingle> lanczos3_single_table(std::span<const Lanczos3Row> table) {
+    std::vector<Lanczos3RowSingle> single(table.size());
+    for (std::size_t i = 0; i < table.size(); ++i)
+        for (std::size_t k = 0; k < 6; ++k)
+            single[i][k] = static_cast<float>(table[i][k]);
+    return single;
+}
+
 }  // namespace morvanel

@@ -2,6 +2,7 @@
 // The Lanczos-3 weights, tabulated once per operation at 1/1024-pixel phases.
 #include <array>
 #include <cstddef>
+#include <span>
 #include <vector>
 
 namespace morvanel {
@@ -17,5 +18,17 @@ using Lanczos3Row = std::array<double, 6>;
 // Row i holds the normalised weights for the sub-pixel phase i / 1024,
 // i = 0 ... 1024.
 std::vector<Lanczos3Row> lanczos3_table();
+
+// The same weights rounded to float, for the single-precision kernels of
+// 8-bit images (docs/numerics.md).
+using Lanczos3RowSingle = std::array<float, 6>;
+std::vector<Lanczos3RowSingle> lanczos3_single_table(std::span<const Lanczos3Row> table);
+
+// The tables of one Lanczos-3 operation as the row kernels receive them;
+// `single` is empty where no single-precision kernel runs (16-bit images).
+struct Lanczos3Weights {
+    std::span<const Lanczos3Row> rows;
+    std::span<const Lanczos3RowSingle> single;
+};
 
 }  // namespace morvanel

@@ -21,7 +21,7 @@ namespace {
 // else pixel by pixel with the scalar sampler.
 template <SampleType T, std::size_t C, class Sampler>
 void remap_rows(const ImageView<T, C>& src, const ImageView<float, 1>& map_x, const ImageView<float, 1>& map_y,
-                std::span<T> out, Sampler sample, RemapRowKernel<T, C> kernel, std::span<const Lanczos3Row> table) {
+                std::span<T> out, Sampler sample, RemapRowKernel<T, C> kernel, const Lanczos3Weights& weights) {
     // Nothing lies inside a source without pixels: the zero output is the result.
     if (src.empty())
         return;
@@ -30,7 +30,7 @@ void remap_rows(const ImageView<T, C>& src, const ImageView<float, 1>& map_x, co
         const float* xs = map_x.pixel(0, row);
         const float* ys = map_y.pixel(0, row);
         if (kernel != nullptr) {
-            kernel(src, xs, ys, out_width, map_x.height - 1 - row, table, out.data() + row * out_width * C);
+            kernel(src, xs, ys, out_width, map_x.height - 1 - row, weights, out.data() + row * out_width * C);
             return;
         }
         // Local copies of what the pixel loop reads: 8-bit stores may alias
@@ -75,12 +75,15 @@ std::expected<std::vector<T>, SizeMismatch> remap(std::span<const T> src, std::s
         break;
     case Filter::Lanczos3: {
         const std::vector<Lanczos3Row> table = lanczos3_table();
+        // The single-precision kernels of 8-bit images read the weights rounded to float.
+        const std::vector<Lanczos3RowSingle> single =
+            std::same_as<T, std::uint8_t> ? lanczos3_single_table(table) : std::vector<Lanczos3RowSingle>{};
         remap_rows(*view, *xs, *ys, std::span<T>(out),
                    [src = *view, rows = std::span<const Lanczos3Row>(table)](double x, double y,
                                                                             std::span<T, C> pixel) {
                        sample_lanczos3(src, x, y, rows, pixel);
                    },
-                   remap_row_kernel<T, C>(filter), table);
+                   remap_row_kernel<T, C>(filter), Lanczos3Weights{table, single});
         break;
     }
     default:

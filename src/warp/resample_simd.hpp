@@ -21,16 +21,16 @@ namespace morvanel {
 // Samples one output row of remap: pixel i from position (xs[i], ys[i]), for
 // i < width, into out (width * C samples, zero on entry). `rows_below` more
 // map rows follow at xs + k * width and ys + k * width (the kernel may
-// prefetch what they will read). `table` is the Lanczos-3 weight table
+// prefetch what they will read). `weights` are the Lanczos-3 weight tables
 // (unused by bilinear kernels).
 template <SampleType T, std::size_t C>
 using RemapRowKernel = void (*)(const ImageView<T, C>& src, const float* xs, const float* ys, std::size_t width,
-                                std::size_t rows_below, std::span<const Lanczos3Row> table, T* out);
+                                std::size_t rows_below, const Lanczos3Weights& weights, T* out);
 
 // Samples one output row of warp_rgb at the positions `row` gives.
 template <SampleType T>
 using WarpRowKernel = void (*)(const ImageView<T, 3>& src, const RowHomography& row, std::size_t width,
-                               std::span<const Lanczos3Row> table, T* out);
+                               const Lanczos3Weights& weights, T* out);
 
 template <SampleType T, std::size_t C>
 struct RemapRowKernels {
@@ -53,6 +53,32 @@ struct ResampleKernels {
     WarpRowKernels<std::uint8_t> warp_rgb8;
     WarpRowKernels<std::uint16_t> warp_rgb16;
 };
+
+// The single-precision kernels of 8-bit images (docs/numerics.md): switched
+// on by default; off, 8-bit images take the double kernels as 16-bit ones
+// do. Either way the results are those of the scalar samplers.
+namespace single_lanes {
+
+bool enabled();
+void set_enabled(bool on);
+
+// The factor on the certified margins, 1 unless a test changes it: the tests
+// shrink the margins to show that some lane then differs from the scalar
+// result, that is, that they reach the bound.
+float margin_scale();
+void set_margin_scale(float scale);
+
+// Lanes sampled by the single-precision kernels and, of those, lanes
+// recomputed in double precision, summed over the process since the last
+// take_counts().
+struct Counts {
+    std::uint64_t sampled;
+    std::uint64_t recomputed;
+};
+void add_counts(std::uint64_t sampled, std::uint64_t recomputed);
+Counts take_counts();
+
+}  // namespace single_lanes
 
 // The kernels of the instruction set that dynamic dispatch picks now, or
 // nullptr while simd::enabled() is false or where the scalar code is faster

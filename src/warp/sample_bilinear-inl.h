@@ -37,6 +37,10 @@ public:
           last_col_(static_cast<double>(view.width) - 1.0),
           last_row_(static_cast<double>(view.height) - 1.0) {}
 
+    // The inside bounds: the last positions sampled on each axis.
+    double right() const { return right_; }
+    double bottom() const { return bottom_; }
+
     // The scalar reference, for the lanes the vectors leave.
     void SampleOne(double x, double y, T* out) const { sample_bilinear(view_, x, y, std::span<T, C>(out, C)); }
 

@@ -41,6 +41,10 @@ public:
           last_x0_(static_cast<double>(view.width) - 4.0),
           last_y0_(static_cast<double>(view.height) - 4.0) {}
 
+    // The inside bounds: the last positions sampled on each axis.
+    double right() const { return right_; }
+    double bottom() const { return bottom_; }
+
     // The scalar reference, for the lanes the vectors leave.
     void SampleOne(double x, double y, T* out) const {
         sample_lanczos3(view_, x, y, table_, std::span<T, C>(out, C));

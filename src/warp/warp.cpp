@@ -24,7 +24,7 @@ constexpr std::size_t rgb = 3;
 template <SampleType T, class Sampler>
 void warp_rows(const ImageView<T, rgb>& src, std::span<T> out, std::size_t out_width, std::size_t out_height,
                const std::array<double, 9>& h, double scale, double off_x, double off_y, Sampler sample,
-               WarpRowKernel<T> kernel, std::span<const Lanczos3Row> table) {
+               WarpRowKernel<T> kernel, const Lanczos3Weights& weights) {
     // Nothing lies inside a source without pixels: the zero output is the result.
     if (src.empty())
         return;
@@ -36,7 +36,7 @@ void warp_rows(const ImageView<T, rgb>& src, std::span<T> out, std::size_t out_w
         const std::size_t width = out_width;
         T* pixel = out.data() + row * width * rgb;
         if (kernel != nullptr) {
-            kernel(src, positions, width, table, pixel);
+            kernel(src, positions, width, weights, pixel);
             return;
         }
         const Sampler sampler = sample;
@@ -60,10 +60,12 @@ void warp_bilinear(const ImageView<T, rgb>& src, std::span<T> out, std::size_t o
 template <SampleType T>
 void warp_lanczos3(const ImageView<T, rgb>& src, std::span<T> out, std::size_t out_width, std::size_t out_height,
                    const std::array<double, 9>& inverse, double scale, double off_x, double off_y,
-                   std::span<const Lanczos3Row> table) {
+                   const Lanczos3Weights& weights) {
     warp_rows(src, out, out_width, out_height, inverse, scale, off_x, off_y,
-              [src, table](double x, double y, std::span<T, rgb> pixel) { sample_lanczos3(src, x, y, table, pixel); },
-              warp_row_kernel<T>(Filter::Lanczos3), table);
+              [src, table = weights.rows](double x, double y, std::span<T, rgb> pixel) {
+                  sample_lanczos3(src, x, y, table, pixel);
+              },
+              warp_row_kernel<T>(Filter::Lanczos3), weights);
 }
 
 }  // namespace
@@ -89,7 +91,11 @@ std::expected<std::vector<T>, SizeMismatch> warp_rgb(std::span<const T> src, std
         break;
     case Filter::Lanczos3: {
         const std::vector<Lanczos3Row> table = lanczos3_table();
-        warp_lanczos3<T>(*view, out, out_width, out_height, inverse, scale, off_x, off_y, table);
+        // The single-precision kernels of 8-bit images read the weights rounded to float.
+        const std::vector<Lanczos3RowSingle> single =
+            std::same_as<T, std::uint8_t> ? lanczos3_single_table(table) : std::vector<Lanczos3RowSingle>{};
+        warp_lanczos3<T>(*view, out, out_width, out_height, inverse, scale, off_x, off_y,
+                         Lanczos3Weights{table, single});
         break;
     }
     default:

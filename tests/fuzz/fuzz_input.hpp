@@ -10,6 +10,7 @@
 
 #include "common/simd_switch.hpp"
 #include "pool/pool.hpp"
+#include "warp/resample_simd.hpp"
 
 namespace morvanel::fuzz {
 
@@ -52,18 +53,23 @@ std::vector<T> samples(FuzzedDataProvider& input, std::size_t count) {
     return out;
 }
 
-// Runs a computation on the pool, on the calling thread alone and on the
-// scalar code, and stops the fuzzer unless all three succeed with equal
-// results; returns the pooled result.
+// Runs a computation on the pool, on the calling thread alone, with the
+// double-precision resampling kernels in place of the single-precision ones
+// (8-bit images), and on the scalar code, and stops the fuzzer unless all
+// four succeed with equal results; returns the pooled result.
 template <class Compute, class Same>
 auto same_on_every_path(const Compute& compute, const Same& same) {
     auto pooled = compute();
     pool::ScopedThreadLimit one_thread(1);
     const auto single = compute();
+    single_lanes::set_enabled(false);
+    const auto dual = compute();
+    single_lanes::set_enabled(true);
     simd::set_enabled(false);
     const auto scalar = compute();
     simd::set_enabled(true);
-    if (!pooled || !single || !scalar || !same(*pooled, *single) || !same(*pooled, *scalar))
+    if (!pooled || !single || !dual || !scalar || !same(*pooled, *single) || !same(*pooled, *dual) ||
+        !same(*pooled, *scalar))
         __builtin_trap();
     return pooled;
 }

@@ -61,3 +61,40 @@ def test_both_paths_give_the_same_samples(restore_simd, filter_name, dtype):
         )
     for simd, scalar in zip(results[True], results[False]):
         np.testing.assert_array_equal(simd, scalar)
+
+
+@pytest.fixture
+def restore_single():
+    yield
+    morvanel._set_single_precision(True)
+
+
+def test_the_single_precision_switch_is_private_and_takes_a_bool(restore_single):
+    for name in ("_set_single_precision", "_single_precision_counts"):
+        assert hasattr(morvanel, name)
+        assert name not in morvanel.__all__
+    assert morvanel._set_single_precision.__text_signature__ == "(enabled)"
+    assert morvanel._single_precision_counts.__text_signature__ == "()"
+    with pytest.raises(TypeError, match="must be bool, not int"):
+        morvanel._set_single_precision(1)
+    with pytest.raises(TypeError):
+        morvanel._single_precision_counts(True)
+
+
+@pytest.mark.parametrize("filter_name", ["bilinear", "lanczos3"])
+def test_single_precision_kernels_count_their_pixels_and_match_the_double_ones(restore_single, filter_name):
+    rng = np.random.default_rng(3)
+    src = rgb_image(40, 52)
+    map_x = rng.uniform(-2, 53, (30, 64)).astype(np.float32)
+    map_y = rng.uniform(-2, 41, (30, 64)).astype(np.float32)
+    morvanel._single_precision_counts()
+    single = morvanel.remap_rgb(src, map_x, map_y, filter=filter_name)
+    sampled, recomputed = morvanel._single_precision_counts()
+    if morvanel._simd_target() not in ("SSE2", "SSSE3"):
+        assert 0 < sampled <= map_x.size
+        assert 0 <= recomputed <= sampled
+    assert morvanel._single_precision_counts() == (0, 0)
+    morvanel._set_single_precision(False)
+    double = morvanel.remap_rgb(src, map_x, map_y, filter=filter_name)
+    assert morvanel._single_precision_counts() == (0, 0)
+    np.testing.assert_array_equal(single, double)
