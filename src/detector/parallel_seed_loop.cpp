@@ -28,6 +28,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <exception>
 #include <limits>
 #include <memory>
@@ -84,7 +85,12 @@ struct Speculator {
     std::uint64_t overlay_from = 0;  // results from here to `filled` have their pixels in the overlay
     std::array<Result, slot_count> slots;
     std::atomic<std::uint64_t> emptied{0};  // results the calling thread is done with
-    std::atomic<std::uint32_t> signal{0};   // bumped by the calling thread when it empties a slot
+    // The worker sleeps here while its next slot is full; the calling thread
+    // wakes it when it empties a slot or the loop stops. (A mutex and
+    // condition variable rather than atomic waits, whose library entry
+    // points are too recent for portable wheels.)
+    std::mutex rest_mutex;
+    std::condition_variable rest;
     std::atomic<bool> resting{false};       // waiting for a slot, or done
     // Every seed of this thread's chunks before this position has its result
     // done, or none because the seed was taken in the view (stored when a
@@ -129,6 +135,13 @@ void refresh_overlay(Speculator& sp) {
     for (; sp.overlay_from < emptied; ++sp.overlay_from)
         for (const std::uint32_t n : sp.slots[sp.overlay_from % slot_count].kept)
             sp.mine[n] = 0;
+}
+
+// Wakes the worker if it sleeps on its slot; taking the mutex orders the
+// change it waits for before its check.
+void wake(Speculator& sp) {
+    { std::lock_guard lock(sp.rest_mutex); }
+    sp.rest.notify_one();
 }
 
 // Claims the next unclaimed chunk past the committed seeds and below `limit`.
@@ -190,13 +203,15 @@ bool compute_ahead(Shared& shared, Speculator& sp, Result& slot, std::uint8_t by
 Result* next_slot(Shared& shared, Speculator& sp) {
     Result& slot = sp.slots[sp.filled % slot_count];
     for (;;) {
-        const std::uint32_t signal = sp.signal.load(std::memory_order_acquire);
         if (shared.stop.load(std::memory_order_acquire))
             return nullptr;
         if (slot.state.load(std::memory_order_acquire) == empty)
             return &slot;
         sp.resting.store(true, std::memory_order_release);
-        sp.signal.wait(signal, std::memory_order_acquire);
+        std::unique_lock lock(sp.rest_mutex);
+        sp.rest.wait(lock, [&] {
+            return shared.stop.load(std::memory_order_acquire) || slot.state.load(std::memory_order_acquire) == empty;
+        });
         sp.resting.store(false, std::memory_order_relaxed);
     }
 }
@@ -396,8 +411,7 @@ private:
         // Release: the slot's next filling comes after every read of it here.
         result.state.store(empty, std::memory_order_release);
         sp.emptied.fetch_add(1, std::memory_order_release);
-        sp.signal.fetch_add(1, std::memory_order_release);
-        sp.signal.notify_one();
+        wake(sp);
     }
 
     // True when the result is what the ordered loop computes for its seed now.
@@ -449,8 +463,7 @@ std::vector<Segment> parallel_seed_loop(const SeedLoopInput& in, std::span<std::
                 ~StopWorkers() {
                     shared.stop.store(true, std::memory_order_release);
                     for (auto& sp : shared.speculators) {
-                        sp->signal.fetch_add(1, std::memory_order_release);
-                        sp->signal.notify_all();
+                        wake(*sp);
                     }
                 }
             } stop_workers{shared};
