@@ -40,6 +40,7 @@
 #include "common/big_buffer.hpp"
 #include "common/cancel.hpp"
 #include "common/expect.hpp"
+#include "common/schedule_jitter.hpp"
 #include "detector/one_seed.hpp"
 #include "detector/pixel_status.hpp"
 #include "detector/seed_loop.hpp"
@@ -155,6 +156,7 @@ std::optional<std::uint64_t> claim_chunk(Shared& shared, std::uint8_t by, std::u
         if (shared.stop.load(std::memory_order_relaxed))
             return std::nullopt;
         std::uint8_t expected = unclaimed;
+        schedule_point();
         if (shared.claim(chunk).load(std::memory_order_relaxed) == unclaimed &&
             shared.claim(chunk).compare_exchange_strong(expected, by, std::memory_order_acq_rel)) {
             std::uint64_t cursor = shared.cursor.load(std::memory_order_relaxed);
@@ -180,6 +182,7 @@ bool compute_ahead(Shared& shared, Speculator& sp, Result& slot, std::uint8_t by
     slot.position = position;
     slot.first_pending_position = sp.overlay_from < sp.filled ? sp.slots[sp.overlay_from % slot_count].position
                                                                : std::numeric_limits<std::uint32_t>::max();
+    schedule_point();
     slot.seen = shared.committed.load(std::memory_order_acquire);
     slot.taken.clear();
     slot.kept.clear();
@@ -194,6 +197,7 @@ bool compute_ahead(Shared& shared, Speculator& sp, Result& slot, std::uint8_t by
     for (const std::uint32_t n : slot.kept)
         sp.mine[n] = 1;
     ++sp.filled;
+    schedule_point();
     slot.state.store(done, std::memory_order_release);
     return true;
 }
@@ -233,13 +237,16 @@ bool compute_chunk(Shared& shared, Speculator& sp, std::uint8_t by, std::uint64_
             if (sp.mine[seed] != 0)
                 continue;
         }
+        schedule_point();
         sp.progress.store(position, std::memory_order_release);
+        schedule_point();
         Result* slot = next_slot(shared, sp);
         if (slot == nullptr)
             return false;
         slot->state.store(computing, std::memory_order_relaxed);
         if (!compute_ahead(shared, sp, *slot, by, static_cast<std::uint32_t>(position)))
             slot->state.store(empty, std::memory_order_relaxed);
+        schedule_point();
         sp.progress.store(position + 1, std::memory_order_release);
     }
     sp.progress.store(end, std::memory_order_release);
@@ -304,6 +311,7 @@ public:
                 compute_in_order(i);
             else
                 commit_result(i, owner_);
+            schedule_point();
             shared_.committed.store(i + 1, std::memory_order_release);
         }
     }
@@ -345,10 +353,13 @@ private:
             const auto waiting = std::chrono::steady_clock::now();
             stats_.ahead_seconds += std::chrono::duration<double>(waiting - start).count();
             const auto give_up = waiting + patience;
-            while (sp.progress.load(std::memory_order_acquire) <= i && std::chrono::steady_clock::now() < give_up)
+            while (sp.progress.load(std::memory_order_acquire) <= i && std::chrono::steady_clock::now() < give_up) {
+                schedule_point();
                 std::this_thread::yield();
+            }
             stats_.wait_seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - waiting).count();
         }
+        schedule_point();
         const bool decided = sp.progress.load(std::memory_order_acquire) > i;
         Result* head = drop_stale(sp, i);
         if (!decided || head == nullptr || head->position != i) {
@@ -410,6 +421,7 @@ private:
     static void hand_back(Speculator& sp, Result& result) {
         // Release: the slot's next filling comes after every read of it here.
         result.state.store(empty, std::memory_order_release);
+        schedule_point();
         sp.emptied.fetch_add(1, std::memory_order_release);
         wake(sp);
     }

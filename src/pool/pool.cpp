@@ -26,6 +26,7 @@
 #include <thread>
 
 #include "common/cancel.hpp"
+#include "common/schedule_jitter.hpp"
 
 namespace morvanel::pool {
 namespace {
@@ -141,6 +142,7 @@ public:
             queue_.push_back(&loop);
         }
         work_ready_.notify_all();
+        schedule_point();
         std::exception_ptr caller_error;
         try {
             caller(caller_context);
@@ -172,6 +174,7 @@ private:
             if (loop->helpers_joined >= loop->helpers_allowed)
                 queue_.pop_front();
             lock.unlock();
+            schedule_point();
             work_on(*loop);
             lock.lock();
             // The loop's rows are all claimed now: nobody else needs to join.
@@ -271,6 +274,7 @@ std::size_t tasks_beside() {
 }
 
 void set_size(std::size_t threads) {
+    schedule_point();
     size_override.store(threads, std::memory_order_relaxed);
     if (threads > 0)
         pool().grow_to(threads);

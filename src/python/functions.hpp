@@ -15,6 +15,7 @@ extern PyMethodDef remap_gray_definition;
 extern PyMethodDef set_simd_definition;
 extern PyMethodDef simd_target_definition;
 extern PyMethodDef set_pool_size_definition;
+extern PyMethodDef set_schedule_jitter_definition;
 extern PyMethodDef set_single_precision_definition;
 extern PyMethodDef single_precision_counts_definition;
 

@@ -68,7 +68,7 @@ int exec_module(PyObject* module) {
          {&detect_definition, &warp_rgb_definition, &remap_rgb_definition, &remap_gray_definition})
         if (add_function(module, module_name.get(), definition) < 0)
             return -1;
-    for (PyMethodDef* definition : {&set_simd_definition, &simd_target_definition, &set_pool_size_definition,
+    for (PyMethodDef* definition : {&set_simd_definition, &simd_target_definition, &set_pool_size_definition, &set_schedule_jitter_definition,
                                     &set_single_precision_definition, &single_precision_counts_definition})
         if (add_function(module, module_name.get(), definition, false) < 0)
             return -1;

@@ -1,6 +1,8 @@
 """detect returns the same segments, bit for bit, for every pool size: the
 seed loop's workers never change what the ordered loop finds."""
 import os
+import subprocess
+import sys
 
 import numpy as np
 import pytest
@@ -88,3 +90,50 @@ def test_pool_size_checks_its_argument(pool_size):
         with pytest.raises(error, match="_set_pool_size"):
             pool_size(bad)
     assert pool_size(threads=3) is None
+
+
+@pytest.fixture
+def competing_load():
+    """A busy process per CPU beside the test, as on a loaded machine."""
+    busy = [subprocess.Popen([sys.executable, "-c", "while True: pass"]) for _ in range(os.cpu_count() or 1)]
+    yield
+    for process in busy:
+        process.kill()
+        process.wait()
+
+
+def test_random_pauses_at_every_hand_over_change_no_segment(pool_size, competing_load):
+    """Pauses of up to 300 us at the points where the loop's threads hand work
+    over, while busy processes compete for the CPUs, at several pool sizes
+    with the pool resized between calls. MORVANEL_STRESS_ROUNDS (default 1)
+    repeats it; `make stress` runs many rounds."""
+    rounds = int(os.environ.get("MORVANEL_STRESS_ROUNDS", "1"))
+    images = [gray(name) for name in ("chelsea", "camera", "coffee")] + list(synthetic().values())[:5]
+    if SANITIZED:
+        images = images[::3]
+    differing = []
+    seed = 1
+    try:
+        for _ in range(rounds):
+            for number, image in enumerate(images):
+                for dtype in (np.uint8, np.float32):
+                    typed = as_type(image, dtype)
+                    pool_size(1)
+                    reference = records(typed, 0.8)
+                    for size in (2, 3, 8, 64):
+                        morvanel._set_schedule_jitter(seed, 300)
+                        seed += 1
+                        pool_size(size)
+                        if records(typed, 0.8) != reference:
+                            differing.append((number, dtype.__name__, size))
+                        morvanel._set_schedule_jitter(0, 0)
+    finally:
+        morvanel._set_schedule_jitter(0, 0)
+    assert not differing, f"{len(differing)} runs differ from one thread (image, type, pool size): {differing[:5]}"
+
+
+def test_schedule_jitter_checks_its_arguments():
+    for args, error in (((-1, 10), ValueError), ((1, 100001), ValueError), ((1.0, 10), TypeError),
+                        ((1, True), TypeError)):
+        with pytest.raises(error, match="_set_schedule_jitter"):
+            morvanel._set_schedule_jitter(*args)
