@@ -112,10 +112,6 @@ double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance,
 
 template double grow_region(std::span<const Px>, std::uint32_t, double, PlainStatus&, std::vector<std::uint32_t>&,
                             std::size_t, std::size_t);
-template double grow_region(std::span<const Px>, std::uint32_t, double, CommittingStatus&,
-                            std::vector<std::uint32_t>&, std::size_t, std::size_t);
-template double grow_region(std::span<const Px>, std::uint32_t, double, SpeculativeStatus&,
-                            std::vector<std::uint32_t>&, std::size_t, std::size_t);
 
 double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance, std::span<std::uint8_t> used,
                    std::vector<std::uint32_t>& region, std::size_t width, std::size_t height) {

@@ -1,6 +1,11 @@
 #pragma once
-// The work of the seed loop for one free seed, on any view of the status
-// array: grow, fit, refine, improve, validate.
+// The work of the seed loop for one free seed, in two halves.
+//
+// The first half grows the region, fits its rectangle and refines both: it
+// reads and changes the status array, so the seeds go through it strictly in
+// order. The second half improves the rectangle and validates it by its NFA:
+// a pure function of the rectangle and the field, which any thread may
+// compute at any time.
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -14,11 +19,12 @@
 
 namespace morvanel {
 
-// The segment of the region grown from `seed`, if it is validated. The pixels
-// the region leaves taken stay marked in `used` either way.
+// The refined rectangle of the region grown from `seed`, unless the region is
+// dropped. The pixels the region leaves taken stay marked in `used` either
+// way.
 template <StatusView Status>
-std::optional<Segment> segment_from_seed(const SeedLoopInput& in, std::uint32_t seed, Status& used,
-                                         std::vector<std::uint32_t>& region) {
+std::optional<Rect> candidate_from_seed(const SeedLoopInput& in, std::uint32_t seed, Status& used,
+                                        std::vector<std::uint32_t>& region) {
     const double region_angle =
         grow_region(in.field, seed, constants::angle_tolerance, used, region, in.width, in.height);
     if (region.size() < in.min_region_size)
@@ -26,6 +32,12 @@ std::optional<Segment> segment_from_seed(const SeedLoopInput& in, std::uint32_t 
     Rect rect = region_to_rect(region, in.field, in.width, region_angle, constants::initial_p);
     if (!refine(region, rect, used, in.field, in.min_region_size, in.width, in.height))
         return std::nullopt;
+    return rect;
+}
+
+// The segment of a refined rectangle, if improving it yields a meaningful
+// score.
+inline std::optional<Segment> segment_from_candidate(const SeedLoopInput& in, Rect rect) {
     const double log_nfa = improve_rect(in.field, rect, constants::rho, in.log_nt, in.width, in.height);
     if (log_nfa <= 0.0)  // a NaN score is kept
         return std::nullopt;

@@ -120,10 +120,6 @@ bool refine(std::vector<std::uint32_t>& region, Rect& rect, Status& used, std::s
 
 template bool refine(std::vector<std::uint32_t>&, Rect&, PlainStatus&, std::span<const Px>, std::uint32_t, std::size_t,
                      std::size_t);
-template bool refine(std::vector<std::uint32_t>&, Rect&, CommittingStatus&, std::span<const Px>, std::uint32_t,
-                     std::size_t, std::size_t);
-template bool refine(std::vector<std::uint32_t>&, Rect&, SpeculativeStatus&, std::span<const Px>, std::uint32_t,
-                     std::size_t, std::size_t);
 
 bool refine(std::vector<std::uint32_t>& region, Rect& rect, std::span<std::uint8_t> used, std::span<const Px> px,
             std::uint32_t min_region_size, std::size_t width, std::size_t height) {

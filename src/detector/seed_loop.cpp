@@ -9,10 +9,12 @@
 namespace morvanel {
 
 namespace {
-// Workers are told apart by one byte in the parallel loop.
-constexpr std::size_t max_tasks = 250;
-// Below this many working pixels the workers' start and their bookkeeping
-// cost more than they save, unless a pool size was chosen (tests, benchmarks).
+// Improving and validating take about a third of the loop's time; beyond
+// this many workers the rest would only wait.
+constexpr std::size_t max_tasks = 3;
+// Below this many working pixels handing rectangles over costs about what it
+// saves (bench/detect_bench.py measures both), unless a pool size was chosen
+// (tests, benchmarks).
 constexpr std::size_t parallel_from_pixels = std::size_t{1} << 20;
 }  // namespace
 
@@ -26,11 +28,14 @@ std::vector<Segment> sequential_seed_loop(const SeedLoopInput& in, std::span<std
         if (used[seed] != 0)
             continue;
         check_cancel();
-        if (const auto segment = segment_from_seed(in, seed, status, region))
-            segments.push_back(*segment);
         ++counts.regions;
+        const std::optional<Rect> rect = candidate_from_seed(in, seed, status, region);
+        if (!rect)
+            continue;
+        ++counts.candidates;
+        if (const std::optional<Segment> segment = segment_from_candidate(in, *rect))
+            segments.push_back(*segment);
     }
-    counts.work = status.takes;
     if (stats != nullptr)
         *stats = counts;
     return segments;

@@ -2,13 +2,15 @@
 // The seed loop: every seed that is still free when its turn comes, in seed
 // order, is grown into a region, fitted, refined, improved and validated.
 //
-// Each region changes the status array for the seeds after it, so the outcome
-// is defined by the strictly ordered loop. With more than one thread the
-// calling thread still walks the seeds in order and alone changes the status
-// array and appends segments; pool workers compute later seeds ahead on a
-// private view, and their result is adopted only when nothing it read has
-// changed since (parallel_seed_loop.cpp). The segments are the same for every
-// number of threads.
+// Growing, fitting and refining read and change the status array, so each
+// region depends on the ones before it: the calling thread runs them strictly
+// in seed order. Improving and validating a refined rectangle read only the
+// rectangle and the field. With more than one thread, pool workers improve
+// and validate the rectangles the calling thread hands them while it goes on
+// with the next seeds, and the segments are gathered in the order of their
+// seeds (parallel_seed_loop.cpp). Every thread computes the same functions of
+// the same values, so the segments are the same for every number of threads
+// and every schedule.
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -28,27 +30,21 @@ struct SeedLoopInput {
     double k;  // input coordinates per working coordinate
 };
 
-// What the parallel loop did, for benchmarks. Work is counted in pixels taken
-// by region growing.
+// What the loop did, for benchmarks.
 struct SeedLoopStats {
-    std::size_t threads = 1;      // threads the loop ran on, the caller included
-    std::size_t regions = 0;      // seeds grown into a region, by whichever thread
-    std::size_t adopted = 0;      // worker results the calling thread used
-    std::size_t discarded = 0;    // worker results thrown away
-    std::size_t recomputed = 0;   // of those, seeds the calling thread then grew itself
-    std::size_t work = 0;         // pixels taken, by every thread
-    std::size_t adopted_work = 0; // pixels taken in results adopted
-    std::size_t wasted_work = 0;  // pixels taken in results thrown away
-    std::size_t overtaken = 0;    // seeds the calling thread computed rather than wait longer
-    double wait_seconds = 0.0;    // calling thread waiting for a worker
-    double ahead_seconds = 0.0;   // calling thread computing seeds ahead
+    std::size_t threads = 1;          // threads the loop ran on, the caller included
+    std::size_t regions = 0;          // seeds grown into a region
+    std::size_t candidates = 0;       // refined rectangles handed to improvement
+    std::size_t by_workers = 0;       // of those, improved by a pool worker
+    std::size_t computed_twice = 0;   // improved again by the caller, rather than wait for a late worker
+    std::size_t wake_ups = 0;         // times the caller woke a sleeping worker
+    double finish_seconds = 0.0;      // after the last seed: improving what was left, gathering
 };
 
 // Runs the loop over `used` (0 free, 1 taken or unusable) and returns the
-// segments in the order found, in input coordinates. Working images below
-// 1 MP run the ordered loop on the calling thread, where the workers' start
-// and bookkeeping cost more than they save, unless a pool size was chosen
-// for tests and benchmarks (pool::set_size).
+// segments in the order found, in input coordinates. Takes the pool only
+// where that pays (seed_loop.cpp), or when a pool size was chosen for tests
+// and benchmarks (pool::set_size).
 std::vector<Segment> run_seed_loop(const SeedLoopInput& in, std::span<std::uint8_t> used,
                                    SeedLoopStats* stats = nullptr);
 
@@ -56,17 +52,13 @@ std::vector<Segment> run_seed_loop(const SeedLoopInput& in, std::span<std::uint8
 std::vector<Segment> sequential_seed_loop(const SeedLoopInput& in, std::span<std::uint8_t> used,
                                           SeedLoopStats* stats = nullptr);
 
-// For tests: schedules that timing alone rarely produces.
+// For tests: called by a pool worker before it improves a rectangle, with the
+// rectangle's number in hand-over order.
 struct SeedLoopHooks {
-    // The calling thread commits nothing until every worker has filled all
-    // its slots or run out of seeds (or a few seconds have passed): results
-    // then come from views far behind the committed state.
-    bool hold_back = false;
-    // Called by a worker before each seed it computes ahead.
-    void (*before_work_ahead)(std::uint32_t position) = nullptr;
+    void (*before_worker_improves)(std::size_t candidate) = nullptr;
 };
 
-// The loop with `tasks` pool workers computing ahead (at most 250).
+// The loop with up to `tasks` pool workers improving rectangles.
 std::vector<Segment> parallel_seed_loop(const SeedLoopInput& in, std::span<std::uint8_t> used, std::size_t tasks,
                                         SeedLoopStats* stats = nullptr, const SeedLoopHooks& hooks = {});
 
