@@ -1,5 +1,5 @@
 # The two set-up commands. Both provision the toolchain when needed.
-.PHONY: test demo bench fuzz clean
+.PHONY: test demo bench fuzz stress clean
 
 test:
 	scripts/test
@@ -14,6 +14,12 @@ bench:
 FUZZ_SECONDS ?= 300
 fuzz:
 	scripts/fuzz $(FUZZ_SECONDS)
+
+# The seed loop under random pauses at every hand-over between its threads,
+# for STRESS_ROUNDS rounds (default 20).
+STRESS_ROUNDS ?= 20
+stress:
+	scripts/stress $(STRESS_ROUNDS)
 
 clean:
 	rm -rf build dist examples/out

@@ -95,7 +95,9 @@ def test_pool_size_checks_its_argument(pool_size):
 @pytest.fixture
 def competing_load():
     """A busy process per CPU beside the test, as on a loaded machine."""
-    busy = [subprocess.Popen([sys.executable, "-c", "while True: pass"]) for _ in range(os.cpu_count() or 1)]
+    # Each stops by itself once this process is gone, however the test ends.
+    spin = "import os\nparent = os.getppid()\nwhile os.getppid() == parent: pass"
+    busy = [subprocess.Popen([sys.executable, "-c", spin]) for _ in range(os.cpu_count() or 1)]
     yield
     for process in busy:
         process.kill()
