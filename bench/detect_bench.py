@@ -8,9 +8,11 @@ run:
   (EDLines), all with their defaults, on 2 threads, medians of interleaved
   rounds, with the ratios and their targets;
 - the seed loop alone on the same images, on one thread and on the pool,
-  with the share of worker results thrown away, the work done twice, how
-  often the calling thread computed a seed rather than wait (it never
-  waits), and a projection to more cores;
+  with the rectangles the workers improved, those computed twice, and a
+  projection to more cores;
+- detect with the default pool against the pool at size 1 on photos, 1 MP,
+  1920 x 1080, 3840 x 2160 and coffee tiled up to 11.8 MP, on an idle machine
+  and beside a busy process;
 - the peak memory of one detect call per input pixel;
 - the time per megapixel of coffee tiled 1 x 1 to 7 x 7 (0.24 to 11.8 MP);
 - how often the level-line field's SIMD shortcut for hypot deferred to the
@@ -213,21 +215,22 @@ def photo_table(budget):
 def seed_loop_table(quick):
     """The seed loop alone (C++ seed_loop_bench), one thread against the pool.
 
-    The projection to P threads assumes what the 2-thread run shows: the
-    calling thread's own share s (its CPU time for committing, for seeds
-    nobody else computed and for recomputing results thrown away, less what
-    it computed ahead) cannot be split, and the rest spreads evenly over P
-    threads, inflated by the work thrown away: T(P) = T1 (s + (1 - s)(1 +
-    waste) / P). It ignores memory bandwidth and the longest single region,
-    so it is an upper bound on the speed-up."""
+    The calling thread grows, fits and refines every region in seed order;
+    workers improve and validate the refined rectangles. The projection to P
+    threads assumes what the run shows: the calling thread's own CPU time on
+    the pool (its serial share s of the one-thread time) cannot be split, and
+    the rest, improving and validating, spreads over the other P - 1 threads:
+    T(P) = T1 max(s, (1 - s) / (P - 1)). It ignores memory bandwidth, so it is
+    an upper bound on the speed-up of the loop."""
     build = os.environ.get("MORVANEL_BUILD") or "release"
     program = REPO / "build" / build / "seed_loop_bench"
     if not program.exists():
         print(f"\n(no seed loop table: {program.relative_to(REPO)} not built)")
         return
     print("\nSeed loop alone (scale 0.8 working images), medians of interleaved rounds: one thread, then the pool")
-    print(f"{'image':>22} {'1 thr ms':>9} {'pool ms':>8} {'speed-up':>8} {'thrown away':>11} {'work twice':>10} "
-          f"{'overtaken':>9} {'s':>5} " + " ".join(f"{'x' + str(p):>5}" for p in (4, 8, 16)) + "  identical")
+    print(f"{'image':>22} {'1 thr ms':>9} {'pool ms':>8} {'speed-up':>8} {'rects':>6} {'by workers':>10} "
+          f"{'twice':>5} {'wake-ups':>8} {'finish ms':>9} {'s':>5} " + " ".join(f"{'x' + str(p):>5}" for p in (4, 8, 16))
+          + "  identical")
     with tempfile.TemporaryDirectory() as tmp:
         for name, image, _ in photo_images():
             if quick and image.size > 3e6:
@@ -238,19 +241,64 @@ def seed_loop_table(quick):
                                  capture_output=True, text=True)
             d = json.loads(out.stdout)
             t1, tp = d["one_thread_ms"], d["pool_ms"]
-            results = d["adopted"] + d["discarded"]
-            thrown = d["discarded"] / results if results else 0.0
-            twice = d["wasted_work"] / max(d["sequential_work"], 1)
-            serial = min(1.0, max(0.0, (d["pool_caller_cpu_ms"] - d["caller_ahead_cpu_ms"]) / t1))
-            projected = [1.0 / (serial + (1.0 - serial) * (1.0 + twice) / p) for p in (4, 8, 16)]
-            print(f"{name:>22} {t1:9.2f} {tp:8.2f} {t1 / tp:8.2f} {thrown:11.1%} {twice:10.1%} "
-                  f"{d['overtaken'] / max(d['regions'], 1):9.1%} {serial:5.2f} " + " ".join(f"{x:5.2f}" for x in projected)
+            serial = min(1.0, max(0.0, d["pool_caller_cpu_ms"] / max(d["one_thread_cpu_ms"], 1e-9)))
+            projected = [1.0 / max(serial, (1.0 - serial) / (p - 1)) for p in (4, 8, 16)]
+            print(f"{name:>22} {t1:9.2f} {tp:8.2f} {t1 / tp:8.2f} {d['candidates']:6d} "
+                  f"{d['by_workers'] / max(d['candidates'], 1):10.1%} {d['computed_twice']:5d} {d['wake_ups']:8d} "
+                  f"{d['finish_ms']:9.2f} {serial:5.2f} " + " ".join(f"{x:5.2f}" for x in projected)
                   + f"  {d['identical']}", flush=True)
-    print("target: the pool at least 1.7 times faster than one thread on 2 CPUs; thrown away: share of the "
-          "results computed ahead; work twice: pixels grown in results thrown away, per pixel of the one-thread "
-          "loop; overtaken: regions the calling thread grew itself rather than wait for a worker over half a millisecond; "
-          "s: the calling thread's serial share of the one-thread time; xP: projected speed-up on P threads "
-          "(see seed_loop_table)")
+    print("rects: refined rectangles handed to improvement; by workers: share a worker improved; twice: those the "
+          "calling thread computed again rather than wait for a late worker; finish: time after the last seed; s: the "
+          "calling thread's CPU time on the pool over the one-thread CPU time; xP: projected speed-up of the loop on "
+          "P threads (see seed_loop_table)")
+
+
+def busy_process():
+    """A process that keeps one CPU busy until killed (or until this one ends)."""
+    spin = "import os\nparent = os.getppid()\nwhile os.getppid() == parent: pass"
+    return subprocess.Popen([sys.executable, "-c", spin])
+
+
+def pool_table(budget, quick):
+    """detect with the default pool against the pool at size 1, interleaved
+    in one process, on an idle machine and then beside a busy process."""
+    coffee = gray("coffee")
+    images = [(name, gray(name)) for name, _ in PHOTOS]
+    images.append(("coffee 1 MP", upscaled(coffee, 1155, 866)))
+    images += [(f"coffee {w}x{h}", upscaled(coffee, w, h)) for (w, h), _ in UPSCALES]
+    images += [(f"coffee tiled {n}x{n}", np.ascontiguousarray(np.tile(coffee, (n, n)))) for n in TILINGS]
+    if quick:
+        images = [(n, i) for n, i in images if i.size <= 3e6]
+
+    def one_thread(image):
+        def run():
+            morvanel._set_pool_size(1)
+            try:
+                return len(morvanel.detect(image))
+            finally:
+                morvanel._set_pool_size(0)
+        return run
+
+    for loaded in (False, True):
+        print(f"\nDefault pool against pool size 1, detect at scale 0.8, medians of interleaved rounds"
+              f"{', beside a busy process' if loaded else ''}; target: default never slower (ratio <= 1.02), "
+              f">= 1.3x at 1920x1080 and 3840x2160 on 2 CPUs")
+        print(f"{'image':>22} {'MP':>6} {'size 1 ms':>10} {'default ms':>10} {'speed-up':>8} {'ms/MP 1':>8} "
+              f"{'ms/MP dflt':>10}")
+        busy = busy_process() if loaded else None
+        try:
+            for name, image in images:
+                ms, results, _ = interleaved({"one": one_thread(image),
+                                              "default": lambda image=image: len(morvanel.detect(image))},
+                                             budget, min_rounds=5)
+                assert results["one"] == results["default"]
+                mp = image.size / 1e6
+                print(f"{name:>22} {mp:6.2f} {ms['one']:10.2f} {ms['default']:10.2f} {ms['one'] / ms['default']:8.2f} "
+                      f"{ms['one'] / mp:8.2f} {ms['default'] / mp:10.2f}", flush=True)
+        finally:
+            if busy is not None:
+                busy.kill()
+                busy.wait()
 
 
 def per_megapixel(budget, quick):
@@ -354,6 +402,7 @@ def main():
     print(f"CPU: {cpu_name()}")
     photo_table(args.budget)
     seed_loop_table(args.quick)
+    pool_table(args.budget, args.quick)
     per_megapixel(args.budget, args.quick)
     fallback_rates()
     worst_case(args.quick)

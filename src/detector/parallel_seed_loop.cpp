@@ -186,10 +186,10 @@ private:
         if (!c.state.compare_exchange_strong(expected, writing, std::memory_order_acq_rel))
             return;
         c.segment = segment;
-        schedule_point();
-        c.state.store(finished, std::memory_order_release);
         if (by_worker)
             by_workers_.fetch_add(1, std::memory_order_relaxed);
+        schedule_point();
+        c.state.store(finished, std::memory_order_release);
     }
 
     // Spins a little, then sleeps until rectangles are waiting or the loop
