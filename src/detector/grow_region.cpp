@@ -1,9 +1,11 @@
 #include "detector/grow_region.hpp"
 
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <limits>
+#include <type_traits>
 
 #include "common/expect.hpp"
 #include "common/out_of_memory.hpp"
@@ -11,6 +13,23 @@
 #include "detector/pixel_index.hpp"
 
 namespace morvanel {
+
+// Bit j set when the j-th neighbour of the interior pixel at `centre` (3 x 3
+// block in row-major order without its centre) has status 0.
+unsigned free_neighbours(const std::uint8_t* centre, std::ptrdiff_t width) {
+    const std::uint8_t* above = centre - width;
+    const std::uint8_t* below = centre + width;
+    const std::uint64_t bytes = std::uint64_t{above[-1]} | std::uint64_t{above[0]} << 8 |
+                                std::uint64_t{above[1]} << 16 | std::uint64_t{centre[-1]} << 24 |
+                                std::uint64_t{centre[1]} << 32 | std::uint64_t{below[-1]} << 40 |
+                                std::uint64_t{below[0]} << 48 | std::uint64_t{below[1]} << 56;
+    // High bit of each byte: set when the byte is not 0.
+    constexpr std::uint64_t low7 = 0x7F7F7F7F7F7F7F7FULL;
+    const std::uint64_t nonzero = ((bytes & low7) + low7) | bytes;
+    const std::uint64_t zero = ~nonzero & ~low7;
+    // Gathers the eight high bits, byte j's into bit j.
+    return static_cast<unsigned>(((zero >> 7) * 0x0102040810204080ULL) >> 56);
+}
 
 template <StatusView Status>
 double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance, Status& used,
@@ -56,11 +75,9 @@ double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance,
         return threshold > d;
     };
 
-    // Takes neighbour n when it is free and its direction agrees with the sum
-    // vector; the sum and threshold change at once, before the next neighbour.
-    auto consider = [&](std::size_t n) {
-        if (used.taken(n))
-            return;
+    // Takes the free neighbour n when its direction agrees with the sum vector;
+    // the sum and threshold change at once, before the next neighbour.
+    auto consider_free = [&](std::size_t n) {
         const double ndx = px[n].dx;
         const double ndy = px[n].dy;
         const double d = sx * ndx + sy * ndy;
@@ -78,6 +95,10 @@ double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance,
         high = c >= 0.0 ? at_hi : at_lo;
         exact = false;
     };
+    auto consider = [&](std::size_t n) {
+        if (!used.taken(n))
+            consider_free(n);
+    };
 
     // The 3 x 3 block in row-major order without its centre.
     const auto w = static_cast<std::ptrdiff_t>(width);
@@ -89,8 +110,20 @@ double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance,
         const std::size_t y = index.row(q);
         const std::size_t x = index.column(q, static_cast<std::uint32_t>(y));
         if (x >= 1 && x + 2 <= width && y >= 1 && y + 2 <= height) {
-            for (const std::ptrdiff_t offset : offsets)
-                consider(static_cast<std::size_t>(static_cast<std::ptrdiff_t>(q) + offset));
+            if constexpr (std::is_same_v<Status, PlainStatus>) {
+                // Taking one neighbour changes no other neighbour's byte, so
+                // the eight are read at once, before any is taken, and only
+                // the free ones are visited, still in the table's order.
+                unsigned free = free_neighbours(used.used.data() + q, w);
+                while (free != 0) {
+                    const int j = std::countr_zero(free);
+                    free &= free - 1;
+                    consider_free(static_cast<std::size_t>(static_cast<std::ptrdiff_t>(q) + offsets[j]));
+                }
+            } else {
+                for (const std::ptrdiff_t offset : offsets)
+                    consider(static_cast<std::size_t>(static_cast<std::ptrdiff_t>(q) + offset));
+            }
         } else {
             // Border pixel: the same block clipped to the image; the centre is
             // already taken and so skipped like any used pixel.

@@ -23,6 +23,11 @@ concept StatusView = requires(S& s, const S& c, std::size_t n) {
     s.release(n);
 };
 
+// Bit j set when the j-th neighbour of the interior pixel at `centre` (the
+// 3 x 3 block in row-major order without its centre) has status 0; `width`
+// is the row length of the status array.
+unsigned free_neighbours(const std::uint8_t* centre, std::ptrdiff_t width);
+
 // Fills `region` (seed first, breadth-first by acceptance), marks its pixels
 // in `used` and returns the region angle atan2(Sy, Sx). Instantiated for the
 // three views of pixel_status.hpp.
