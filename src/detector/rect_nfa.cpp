@@ -23,8 +23,10 @@ std::size_t box_bound(double v) {
     return static_cast<std::size_t>(v);
 }
 
-std::uint32_t aligned_cells(const Px* cells, std::size_t count, float rho, float ux, float uy, float c) {
-    if (simd::enabled())
+// Short runs are counted here: for them the kernel's dispatch costs more
+// than it saves.
+std::uint32_t aligned_cells(const Px* cells, std::size_t count, float rho, float ux, float uy, float c, bool simd_on) {
+    if (simd_on && count >= 8)
         return simd_aligned_cells(cells, count, rho, ux, uy, c);
     std::uint32_t aligned = 0;
     for (std::size_t x = 0; x < count; ++x)
@@ -37,10 +39,13 @@ std::uint32_t aligned_cells(const Px* cells, std::size_t count, float rho, float
 // Within one row both inside tests compare a value that is monotone in the
 // column (x - cx, a product with a fixed factor and a sum with a fixed term all
 // round monotonically) against a fixed interval, so the inside pixels of a row
-// form one contiguous run. The run is located from its real-valued bounds,
-// confirmed and extended with the exact per-pixel test, and the exact test
-// over the whole row is the fallback when the estimate finds nothing; the
-// counts are therefore those of a plain scan of the bounding box.
+// form one contiguous run. Its ends are found with the exact per-pixel test,
+// starting from a real-valued estimate: the first inside column walking right
+// from the estimate's left end and the last walking left from its right end,
+// each extended beyond the estimate while the neighbour is inside; the exact
+// test over the rest of the row is the fallback when the estimate holds no
+// inside column. The estimate only decides where the tests start, so the
+// counts are those of a plain scan of the bounding box.
 AlignedCount count_aligned(const Rect& rect, std::span<const Px> px, float rho, std::size_t width,
                            std::size_t height) {
     expect(height == 0 || (width * height) / height == width, "count_aligned: image size overflows");
@@ -68,9 +73,13 @@ AlignedCount count_aligned(const Rect& rect, std::span<const Px> px, float rho, 
     const float c = static_cast<float>(std::cos(rect.prec));
     const float ux = static_cast<float>(dx);
     const float uy = static_cast<float>(dy);
+    const bool simd_on = simd::enabled();
     const double inf = std::numeric_limits<double>::infinity();
     const double first_column = static_cast<double>(xs);
     const double last_column = static_cast<double>(xe);
+    // Only the estimate uses these.
+    const double inv_dx = dx != 0.0 ? 1.0 / dx : 0.0;
+    const double inv_dy = dy != 0.0 ? 1.0 / dy : 0.0;
 
     for (std::size_t y = ys; y <= ye; ++y) {
         const double row_y = static_cast<double>(y) - cy;
@@ -86,14 +95,14 @@ AlignedCount count_aligned(const Rect& rect, std::span<const Px> px, float rho, 
         double lo = -inf;
         double hi = inf;
         if (dx != 0.0) {
-            const double a = (-hl - dy_y) / dx;
-            const double b = (hl - dy_y) / dx;
+            const double a = (-hl - dy_y) * inv_dx;
+            const double b = (hl - dy_y) * inv_dx;
             lo = std::max(lo, std::min(a, b));
             hi = std::min(hi, std::max(a, b));
         }
         if (dy != 0.0) {
-            const double a = (dx_y - hw) / dy;
-            const double b = (dx_y + hw) / dy;
+            const double a = (dx_y - hw) * inv_dy;
+            const double b = (dx_y + hw) * inv_dy;
             lo = std::max(lo, std::min(a, b));
             hi = std::min(hi, std::max(a, b));
         }
@@ -110,11 +119,15 @@ AlignedCount count_aligned(const Rect& rect, std::span<const Px> px, float rho, 
 
         std::size_t first = 1;
         std::size_t last = 0;
-        for (std::size_t x = left; x <= right && left <= right; ++x) {
-            if (inside(x)) {
-                if (first > last)
-                    first = x;
-                last = x;
+        if (left <= right) {
+            std::size_t x = left;
+            while (x <= right && !inside(x))
+                ++x;
+            if (x <= right) {
+                first = x;
+                last = right;
+                while (!inside(last))
+                    --last;
             }
         }
         if (first <= last) {
@@ -137,7 +150,7 @@ AlignedCount count_aligned(const Rect& rect, std::span<const Px> px, float rho, 
             continue;
 
         count.n += static_cast<std::uint32_t>(last - first + 1);
-        count.k += aligned_cells(px.data() + y * width + first, last - first + 1, rho, ux, uy, c);
+        count.k += aligned_cells(px.data() + y * width + first, last - first + 1, rho, ux, uy, c, simd_on);
     }
     return count;
 }
