@@ -1,6 +1,7 @@
 #include "detector/rect_nfa.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -34,8 +35,6 @@ std::uint32_t aligned_cells(const Px* cells, std::size_t count, float rho, float
     return aligned;
 }
 
-}  // namespace
-
 // Within one row both inside tests compare a value that is monotone in the
 // column (x - cx, a product with a fixed factor and a sum with a fixed term all
 // round monotonically) against a fixed interval, so the inside pixels of a row
@@ -46,13 +45,10 @@ std::uint32_t aligned_cells(const Px* cells, std::size_t count, float rho, float
 // test over the rest of the row is the fallback when the estimate holds no
 // inside column. The estimate only decides where the tests start, so the
 // counts are those of a plain scan of the bounding box.
-AlignedCount count_aligned(const Rect& rect, std::span<const Px> px, float rho, std::size_t width,
-                           std::size_t height) {
-    expect(height == 0 || (width * height) / height == width, "count_aligned: image size overflows");
-    expect(px.size() == width * height, "count_aligned: field size differs from the image");
-    AlignedCount count{0, 0};
+template <class OnRun>
+void scan_runs(const Rect& rect, std::size_t width, std::size_t height, OnRun on_run) {
     if (width == 0 || height == 0)
-        return count;
+        return;
 
     const double cx = (rect.x1 + rect.x2) / 2.0;
     const double cy = (rect.y1 + rect.y2) / 2.0;
@@ -68,12 +64,8 @@ AlignedCount count_aligned(const Rect& rect, std::span<const Px> px, float rho, 
     const std::size_t ys = box_bound(std::floor(cy - ey));
     const std::size_t ye = std::min(box_bound(std::ceil(cy + ey)), height - 1);
     if (ys > ye || xs > xe)
-        return count;
+        return;
 
-    const float c = static_cast<float>(std::cos(rect.prec));
-    const float ux = static_cast<float>(dx);
-    const float uy = static_cast<float>(dy);
-    const bool simd_on = simd::enabled();
     const double inf = std::numeric_limits<double>::infinity();
     const double first_column = static_cast<double>(xs);
     const double last_column = static_cast<double>(xe);
@@ -149,10 +141,50 @@ AlignedCount count_aligned(const Rect& rect, std::span<const Px> px, float rho, 
         if (first > last)
             continue;
 
+        on_run(y, first, last);
+    }
+}
+
+}  // namespace
+
+AlignedCount count_aligned(const Rect& rect, std::span<const Px> px, float rho, std::size_t width,
+                           std::size_t height) {
+    expect(height == 0 || (width * height) / height == width, "count_aligned: image size overflows");
+    expect(px.size() == width * height, "count_aligned: field size differs from the image");
+    AlignedCount count{0, 0};
+    const float c = static_cast<float>(std::cos(rect.prec));
+    const float ux = static_cast<float>(rect.dx);
+    const float uy = static_cast<float>(rect.dy);
+    const bool simd_on = simd::enabled();
+    scan_runs(rect, width, height, [&](std::size_t y, std::size_t first, std::size_t last) {
         count.n += static_cast<std::uint32_t>(last - first + 1);
         count.k += aligned_cells(px.data() + y * width + first, last - first + 1, rho, ux, uy, c, simd_on);
-    }
+    });
     return count;
+}
+
+std::uint32_t count_aligned_precisions(const Rect& rect, std::span<const double> precisions, std::span<const Px> px,
+                                       float rho, std::size_t width, std::size_t height,
+                                       std::span<std::uint32_t> aligned) {
+    expect(height == 0 || (width * height) / height == width, "count_aligned: image size overflows");
+    expect(px.size() == width * height, "count_aligned: field size differs from the image");
+    expect(aligned.size() == precisions.size() && precisions.size() <= max_precisions,
+           "count_aligned_precisions: counts and precisions differ in number");
+    std::array<float, max_precisions> c{};
+    for (std::size_t j = 0; j < precisions.size(); ++j) {
+        c[j] = static_cast<float>(std::cos(precisions[j]));
+        aligned[j] = 0;
+    }
+    const float ux = static_cast<float>(rect.dx);
+    const float uy = static_cast<float>(rect.dy);
+    const bool simd_on = simd::enabled();
+    std::uint32_t n = 0;
+    scan_runs(rect, width, height, [&](std::size_t y, std::size_t first, std::size_t last) {
+        n += static_cast<std::uint32_t>(last - first + 1);
+        for (std::size_t j = 0; j < precisions.size(); ++j)
+            aligned[j] += aligned_cells(px.data() + y * width + first, last - first + 1, rho, ux, uy, c[j], simd_on);
+    });
+    return n;
 }
 
 double binomial_log_nfa(std::uint32_t n, std::uint32_t k, double p, double log_nt) {

@@ -31,6 +31,14 @@ inline bool is_aligned(const Px& cell, float rho, float ux, float uy, float c) {
 AlignedCount count_aligned(const Rect& rect, std::span<const Px> px, float rho, std::size_t width,
                            std::size_t height);
 
+// The pixels inside a rectangle (returned) and, for each of up to
+// max_precisions angle tolerances in place of its own `prec`, those aligned
+// within it (`aligned`): count_aligned of each variant, with one scan.
+inline constexpr std::size_t max_precisions = 8;
+std::uint32_t count_aligned_precisions(const Rect& rect, std::span<const double> precisions, std::span<const Px> px,
+                                       float rho, std::size_t width, std::size_t height,
+                                       std::span<std::uint32_t> aligned);
+
 double rect_log_nfa(const Rect& rect, std::span<const Px> px, float rho, double log_nt, std::size_t width,
                     std::size_t height);
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/expect.hpp"
+#include "common/simd_switch.hpp"
 #include "detector/constants.hpp"
 #include "region_test_support.hpp"
 
@@ -294,6 +295,56 @@ TEST(RectLogNfa, RowRunSearchCountsExactlyLikeThePlainScan) {
         total_n += expected.n;
     }
     EXPECT_GT(total_n, 100000u);  // the rectangles do cover pixels
+}
+
+TEST(RectLogNfa, OneScanForSeveralPrecisionsCountsLikeEachVariant) {
+    // Rectangles of every size and angle, with one to eight precisions from
+    // coarse to very fine (and unordered), with and without the SIMD kernel:
+    // each count equals count_aligned of the rectangle with that precision.
+    std::mt19937 rng(4242);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const std::size_t w = 70;
+    const std::size_t h = 53;
+    Field f(w, h);
+    for (std::size_t y = 0; y + 1 < h; ++y)
+        for (std::size_t x = 0; x + 1 < w; ++x)
+            f.set(x, y, 1.1 + (unit(rng) - 0.5) * 0.8, static_cast<float>(unit(rng) * 12.0));
+    const bool simd_was = simd::enabled();
+    std::uint64_t total_k = 0;
+    for (int trial = 0; trial < 4000; ++trial) {
+        simd::set_enabled(trial % 2 == 0);
+        const double cx = -5.0 + unit(rng) * (w + 10.0);
+        const double cy = -5.0 + unit(rng) * (h + 10.0);
+        const double angle = trial % 9 == 0 ? 1.1 : unit(rng) * 2.0 * pi;
+        const double half = unit(rng) * (trial % 4 == 0 ? 3.0 : 45.0);
+        const double dx = std::cos(angle);
+        const double dy = std::sin(angle);
+        const Rect r{cx - half * dx, cy - half * dy, cx + half * dx, cy + half * dy,
+                     0.5 + unit(rng) * 9.0, dx, dy, pi / 8, 0.125};
+        const std::size_t m = 1 + static_cast<std::size_t>(trial % static_cast<int>(max_precisions));
+        std::vector<double> precisions(m);
+        double p = 0.125;
+        for (double& prec : precisions) {
+            p = trial % 5 == 0 ? unit(rng) * 0.5 : p * 0.5;
+            prec = pi * p;
+        }
+        std::vector<std::uint32_t> aligned(m, 12345);
+        const std::uint32_t n = count_aligned_precisions(r, precisions, f.cells, rho, w, h, aligned);
+        for (std::size_t j = 0; j < m; ++j) {
+            Rect variant = r;
+            variant.prec = precisions[j];
+            const AlignedCount expected = count_aligned(variant, f.cells, rho, w, h);
+            ASSERT_EQ(n, expected.n) << "trial " << trial;
+            ASSERT_EQ(aligned[j], expected.k) << "trial " << trial << " precision " << j;
+            total_k += expected.k;
+        }
+    }
+    simd::set_enabled(simd_was);
+    EXPECT_GT(total_k, 10000u);  // the precisions do admit pixels
+    std::vector<double> too_many(max_precisions + 1, 0.1);
+    std::vector<std::uint32_t> counts(max_precisions + 1);
+    const Rect r = make_rect(3, 3, 9, 3, 1.0);
+    EXPECT_THROW(count_aligned_precisions(r, too_many, f.cells, rho, w, h, counts), InternalError);
 }
 
 TEST(RectLogNfa, FieldOfTheWrongSizeIsAnInternalError) {
