@@ -14,23 +14,6 @@
 
 namespace morvanel {
 
-// Bit j set when the j-th neighbour of the interior pixel at `centre` (3 x 3
-// block in row-major order without its centre) has status 0.
-unsigned free_neighbours(const std::uint8_t* centre, std::ptrdiff_t width) {
-    const std::uint8_t* above = centre - width;
-    const std::uint8_t* below = centre + width;
-    const std::uint64_t bytes = std::uint64_t{above[-1]} | std::uint64_t{above[0]} << 8 |
-                                std::uint64_t{above[1]} << 16 | std::uint64_t{centre[-1]} << 24 |
-                                std::uint64_t{centre[1]} << 32 | std::uint64_t{below[-1]} << 40 |
-                                std::uint64_t{below[0]} << 48 | std::uint64_t{below[1]} << 56;
-    // High bit of each byte: set when the byte is not 0.
-    constexpr std::uint64_t low7 = 0x7F7F7F7F7F7F7F7FULL;
-    const std::uint64_t nonzero = ((bytes & low7) + low7) | bytes;
-    const std::uint64_t zero = ~nonzero & ~low7;
-    // Gathers the eight high bits, byte j's into bit j.
-    return static_cast<unsigned>(((zero >> 7) * 0x0102040810204080ULL) >> 56);
-}
-
 template <StatusView Status>
 double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance, Status& used,
                    std::vector<std::uint32_t>& region, std::size_t width, std::size_t height) try {

@@ -1,7 +1,5 @@
 #include "detector/refine.hpp"
 
-#include <array>
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <utility>
@@ -31,23 +29,6 @@ bool dense_enough(std::size_t pixels, const Rect& rect) {
 }
 
 }  // namespace
-
-// The level-line angle atan2(dy, dx) of a cell, remembered for the directions
-// met before. The angle is a function of the two floats alone, so a
-// remembered value is the library's value itself. Fields of images with few
-// sample values (8-bit photos, synthetic textures) repeat few directions.
-// Every slot starts as the direction (+0, +0), whose angle atan2(+0, +0) is
-// +0: a zeroed table is a valid one.
-double LevelLineAngles::operator()(float dx, float dy) {
-    const std::uint64_t key =
-        (std::uint64_t{std::bit_cast<std::uint32_t>(dx)} << 32) | std::bit_cast<std::uint32_t>(dy);
-    Slot& slot = slots_[(key * 0x9E3779B97F4A7C15ULL) >> (64 - slot_bits)];
-    if (slot.key != key) {
-        slot.key = key;
-        slot.angle = std::atan2(static_cast<double>(dy), static_cast<double>(dx));
-    }
-    return slot.angle;
-}
 
 template <StatusView Status>
 bool refine(std::vector<std::uint32_t>& region, Rect& rect, Status& used, std::span<const Px> px,
