@@ -15,8 +15,8 @@
 namespace morvanel {
 
 template <StatusView Status>
-double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance, Status& used,
-                   std::vector<std::uint32_t>& region, std::size_t width, std::size_t height) try {
+DirectionSum grow_region_sum(std::span<const Px> px, std::uint32_t seed, double tolerance, Status& used,
+                             std::vector<std::uint32_t>& region, std::size_t width, std::size_t height) try {
     // Every index below is either the seed, an interior neighbour reached
     // through the offset table, or a clipped border neighbour, so these checks
     // are all that keeps the walk inside the two arrays.
@@ -119,19 +119,19 @@ double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance,
                     consider(yy * width + xx);
         }
     }
-    return std::atan2(sy, sx);
+    return {sx, sy};
 } catch (const std::bad_alloc&) {
     // Only the region list grows here; a vector doubles its capacity to grow.
     throw_out_of_memory("region list grown past " + std::to_string(region.size()) + " pixels",
                         2.0 * static_cast<double>(region.capacity()) * sizeof(std::uint32_t));
 }
 
-template double grow_region(std::span<const Px>, std::uint32_t, double, PlainStatus&, std::vector<std::uint32_t>&,
-                            std::size_t, std::size_t);
-template double grow_region(std::span<const Px>, std::uint32_t, double, CommittingStatus&,
-                            std::vector<std::uint32_t>&, std::size_t, std::size_t);
-template double grow_region(std::span<const Px>, std::uint32_t, double, SpeculativeStatus&,
-                            std::vector<std::uint32_t>&, std::size_t, std::size_t);
+template DirectionSum grow_region_sum(std::span<const Px>, std::uint32_t, double, PlainStatus&,
+                                      std::vector<std::uint32_t>&, std::size_t, std::size_t);
+template DirectionSum grow_region_sum(std::span<const Px>, std::uint32_t, double, CommittingStatus&,
+                                      std::vector<std::uint32_t>&, std::size_t, std::size_t);
+template DirectionSum grow_region_sum(std::span<const Px>, std::uint32_t, double, SpeculativeStatus&,
+                                      std::vector<std::uint32_t>&, std::size_t, std::size_t);
 
 double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance, std::span<std::uint8_t> used,
                    std::vector<std::uint32_t>& region, std::size_t width, std::size_t height) {

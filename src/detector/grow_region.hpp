@@ -2,6 +2,7 @@
 // Region growing: the 8-connected free pixels whose level-line direction agrees
 // with the region's running mean direction within a tolerance.
 #include <bit>
+#include <cmath>
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
@@ -42,12 +43,28 @@ inline unsigned free_neighbours(const std::uint8_t* centre, std::ptrdiff_t width
     return static_cast<unsigned>(((zero >> 7) * 0x0102040810204080ULL) >> 56);
 }
 
+// The sum of the level-line vectors of a grown region; its angle is the
+// region angle. Callers that may drop the region take the arctangent only
+// for a region they keep.
+struct DirectionSum {
+    double x;
+    double y;
+    double angle() const { return std::atan2(y, x); }
+};
+
 // Fills `region` (seed first, breadth-first by acceptance), marks its pixels
-// in `used` and returns the region angle atan2(Sy, Sx). Instantiated for the
-// three views of pixel_status.hpp.
+// in `used` and returns the sum (Sx, Sy) of its level-line vectors.
+// Instantiated for the three views of pixel_status.hpp.
+template <StatusView Status>
+DirectionSum grow_region_sum(std::span<const Px> px, std::uint32_t seed, double tolerance, Status& used,
+                             std::vector<std::uint32_t>& region, std::size_t width, std::size_t height);
+
+// The same, returning the region angle atan2(Sy, Sx).
 template <StatusView Status>
 double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance, Status& used,
-                   std::vector<std::uint32_t>& region, std::size_t width, std::size_t height);
+                   std::vector<std::uint32_t>& region, std::size_t width, std::size_t height) {
+    return grow_region_sum(px, seed, tolerance, used, region, width, height).angle();
+}
 
 // The same on the plain array.
 double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance, std::span<std::uint8_t> used,

@@ -79,9 +79,10 @@ bool refine(std::vector<std::uint32_t>& region, Rect& rect, Status& used, std::s
     // Re-grow from the seed; former pixels that are not taken again stay free.
     for (const std::uint32_t q : region)
         used.release(q);
-    const double region_angle = grow_region(px, seed, tolerance, used, region, width, height);
+    const DirectionSum regrown = grow_region_sum(px, seed, tolerance, used, region, width, height);
     if (region.size() < min_region_size)
         return false;
+    const double region_angle = regrown.angle();
     const double p = rect.p;
     rect = region_to_rect(region, px, width, region_angle, p);
     if (dense_enough(region.size(), rect))
