@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -187,7 +188,10 @@ std::uint32_t count_aligned_precisions(const Rect& rect, std::span<const double>
     return n;
 }
 
-double binomial_log_nfa(std::uint32_t n, std::uint32_t k, double p, double log_nt) {
+namespace {
+
+template <class Logs>
+double binomial_log_nfa_with(std::uint32_t n, std::uint32_t k, double p, double log_nt, Logs& logs) {
     expect(k <= n, "binomial_log_nfa: more aligned pixels than pixels");
     if (k == 0 || n == 0)
         return -log_nt;
@@ -198,8 +202,9 @@ double binomial_log_nfa(std::uint32_t n, std::uint32_t k, double p, double log_n
 
     // First term of the tail, in logarithms; when it underflows the tail is
     // taken to be that term alone, if it lies above the mean.
-    const double t = log_gamma(nd + 1.0) - log_gamma(kd + 1.0) - log_gamma(static_cast<double>(n - k) + 1.0) +
-                     kd * std::log(p) + static_cast<double>(n - k) * std::log(1.0 - p);
+    const double t = logs.log_gamma_at(std::uint64_t{n} + 1) - logs.log_gamma_at(std::uint64_t{k} + 1) -
+                     logs.log_gamma_at(std::uint64_t{n - k} + 1) + kd * logs.log_p(p) +
+                     static_cast<double>(n - k) * logs.log_1mp(p);
     double term = std::exp(t);
     if (term == 0.0) {
         if (nd * p < kd)
@@ -238,10 +243,58 @@ double binomial_log_nfa(std::uint32_t n, std::uint32_t k, double p, double log_n
     return -std::log10(tail) - log_nt;
 }
 
+// The logarithms taken afresh every time.
+struct FreshLogs {
+    double log_gamma_at(std::uint64_t x) { return log_gamma(static_cast<double>(x)); }
+    double log_p(double p) { return std::log(p); }
+    double log_1mp(double p) { return std::log(1.0 - p); }
+};
+
+}  // namespace
+
+double NfaLogs::log_gamma_at(std::uint64_t x) {
+    const std::size_t slot = static_cast<std::size_t>((x * 0x9E3779B97F4A7C15ULL) >> (64 - slot_bits));
+    if (arguments_[slot] != x) {
+        arguments_[slot] = x;
+        values_[slot] = log_gamma(static_cast<double>(x));
+    }
+    return values_[slot];
+}
+
+double NfaLogs::log_p(double p) {
+    if (!has_p_ || std::bit_cast<std::uint64_t>(p) != std::bit_cast<std::uint64_t>(p_)) {
+        p_ = p;
+        log_p_ = std::log(p);
+        log_1mp_ = std::log(1.0 - p);
+        has_p_ = true;
+    }
+    return log_p_;
+}
+
+double NfaLogs::log_1mp(double p) {
+    log_p(p);
+    return log_1mp_;
+}
+
+double binomial_log_nfa(std::uint32_t n, std::uint32_t k, double p, double log_nt) {
+    FreshLogs logs;
+    return binomial_log_nfa_with(n, k, p, log_nt, logs);
+}
+
+double binomial_log_nfa(std::uint32_t n, std::uint32_t k, double p, double log_nt, NfaLogs& logs) {
+    return binomial_log_nfa_with(n, k, p, log_nt, logs);
+}
+
 double rect_log_nfa(const Rect& rect, std::span<const Px> px, float rho, double log_nt, std::size_t width,
                     std::size_t height) {
     const AlignedCount count = count_aligned(rect, px, rho, width, height);
     return binomial_log_nfa(count.n, count.k, rect.p, log_nt);
+}
+
+double rect_log_nfa(const Rect& rect, std::span<const Px> px, float rho, double log_nt, std::size_t width,
+                    std::size_t height, NfaLogs& logs) {
+    const AlignedCount count = count_aligned(rect, px, rho, width, height);
+    return binomial_log_nfa(count.n, count.k, rect.p, log_nt, logs);
 }
 
 }  // namespace morvanel

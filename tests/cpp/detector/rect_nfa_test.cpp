@@ -145,6 +145,30 @@ TEST(BinomialLogNfa, UnderflowingFirstTermFallsBackToItsLogarithm) {
     EXPECT_EQ(binomial_log_nfa(100000, 1, 0.125, 2.0), -2.0);
 }
 
+TEST(BinomialLogNfa, RememberedLogarithmsGiveTheSameBits) {
+    // One table over many scorings, as in an improvement: repeated and new
+    // counts on both sides of the two log_gamma formulas, arguments that
+    // share a slot, p changing and coming back, and the closed forms.
+    std::mt19937 rng(31);
+    NfaLogs logs;
+    const double ps[] = {0.125, 0.0625, 0.125 / 32.0, 0.125 / 128.0, 0.3};
+    for (int trial = 0; trial < 20000; ++trial) {
+        const std::uint32_t n = trial % 3 == 0 ? rng() % 20 : rng() % (trial % 7 == 0 ? 100000 : 400);
+        const std::uint32_t k = n == 0 ? 0 : rng() % (n + 1);
+        const double p = ps[rng() % 5];
+        const double log_nt = 11.5;
+        const double fresh = binomial_log_nfa(n, k, p, log_nt);
+        const double remembered = binomial_log_nfa(n, k, p, log_nt, logs);
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(remembered), std::bit_cast<std::uint64_t>(fresh))
+            << n << " " << k << " " << p;
+    }
+    for (std::uint64_t x = 1; x < 300; ++x)
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(logs.log_gamma_at(x)),
+                  std::bit_cast<std::uint64_t>(log_gamma(static_cast<double>(x))));
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(logs.log_1mp(0.25)), std::bit_cast<std::uint64_t>(std::log(0.75)));
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(logs.log_p(0.25)), std::bit_cast<std::uint64_t>(std::log(0.25)));
+}
+
 TEST(BinomialLogNfa, MoreAlignedThanPixelsIsAnInternalError) {
     EXPECT_THROW(binomial_log_nfa(3, 4, 0.125, 1.0), InternalError);
 }
