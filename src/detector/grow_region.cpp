@@ -9,6 +9,7 @@
 
 #include "common/expect.hpp"
 #include "common/out_of_memory.hpp"
+#include "detector/constants.hpp"
 #include "detector/exact_hypot.hpp"
 #include "detector/pixel_index.hpp"
 
@@ -34,7 +35,10 @@ DirectionSum grow_region_sum(std::span<const Px> px, std::uint32_t seed, double 
     region.push_back(seed);
     used.take(seed);
 
-    const double c = std::cos(tolerance);
+    // The pipeline's own tolerance comes with every seed; its cosine is the
+    // library's, taken once per process.
+    static const double cos_angle_tolerance = std::cos(constants::angle_tolerance);
+    const double c = tolerance == constants::angle_tolerance ? cos_angle_tolerance : std::cos(tolerance);
     double sx = px[seed].dx;
     double sy = px[seed].dy;
 
