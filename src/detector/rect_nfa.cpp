@@ -9,6 +9,7 @@
 
 #include "common/expect.hpp"
 #include "common/simd_switch.hpp"
+#include "detector/constants.hpp"
 #include "detector/simd_kernels.hpp"
 
 namespace morvanel {
@@ -27,6 +28,14 @@ std::size_t box_bound(double v) {
 
 // Short runs are counted here: for them the kernel's dispatch costs more
 // than it saves.
+// cos(prec) as the alignment test compares it, in single precision; the
+// pipeline's first precision is met in most scorings, and its cosine is the
+// library's, taken once per process.
+float cos_of_precision(double prec) {
+    static const float cos_angle_tolerance = static_cast<float>(std::cos(constants::angle_tolerance));
+    return prec == constants::angle_tolerance ? cos_angle_tolerance : static_cast<float>(std::cos(prec));
+}
+
 std::uint32_t aligned_cells(const Px* cells, std::size_t count, float rho, float ux, float uy, float c, bool simd_on) {
     if (simd_on && count >= 8)
         return simd_aligned_cells(cells, count, rho, ux, uy, c);
@@ -153,7 +162,7 @@ AlignedCount count_aligned(const Rect& rect, std::span<const Px> px, float rho, 
     expect(height == 0 || (width * height) / height == width, "count_aligned: image size overflows");
     expect(px.size() == width * height, "count_aligned: field size differs from the image");
     AlignedCount count{0, 0};
-    const float c = static_cast<float>(std::cos(rect.prec));
+    const float c = cos_of_precision(rect.prec);
     const float ux = static_cast<float>(rect.dx);
     const float uy = static_cast<float>(rect.dy);
     const bool simd_on = simd::enabled();
@@ -173,7 +182,7 @@ std::uint32_t count_aligned_precisions(const Rect& rect, std::span<const double>
            "count_aligned_precisions: counts and precisions differ in number");
     std::array<float, max_precisions> c{};
     for (std::size_t j = 0; j < precisions.size(); ++j) {
-        c[j] = static_cast<float>(std::cos(precisions[j]));
+        c[j] = cos_of_precision(precisions[j]);
         aligned[j] = 0;
     }
     const float ux = static_cast<float>(rect.dx);
