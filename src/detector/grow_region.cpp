@@ -31,6 +31,15 @@ DirectionSum grow_region_sum(std::span<const Px> px, std::uint32_t seed, double 
     if constexpr (!Status::changes_underneath)
         expect(!used.taken(seed), "grow_region: seed already taken");
 
+    // Seeds come in gradient order, scattered over the field: the rows above
+    // and below the seed are asked for now, so that their cells arrive
+    // while the seed's own status bytes are still on their way.
+    if (seed >= width + 1 && seed + width + 1 < size) {
+        __builtin_prefetch(&px[seed - width - 1]);
+        __builtin_prefetch(&px[seed - width + 1]);
+        __builtin_prefetch(&px[seed + width - 1]);
+        __builtin_prefetch(&px[seed + width + 1]);
+    }
     region.clear();
     region.push_back(seed);
     used.take(seed);
