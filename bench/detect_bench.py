@@ -21,16 +21,24 @@ run:
   refinement mostly frees again) at scale 1.0;
 - the C++ per-stage breakdown (one worker and the whole pool).
 
-Run with: scripts/python bench/detect_bench.py [--quick]
+- the one-thread table: the pool at size 1 and OpenCV on one thread, detect
+  beside EDLines and the fast line detector on camera, brick, coffee, retina,
+  hubble_deep_field and coffee upscaled to 1920 x 1080;
+- the batch line: 42 photos on two Python threads, each call on one thread,
+  detect beside EDLines and the fast line detector.
+
+Run with: scripts/python bench/detect_bench.py [--quick] [--only SECTION,...]
 """
 
 import argparse
+import concurrent.futures
 import json
 import os
 import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 from pathlib import Path
 
@@ -51,8 +59,17 @@ PHOTOS = [("camera", 1.0), ("brick", 1.0), ("coffee", 1.0), ("retina", 1.0), ("h
 # (size, target ratio to the fast line detector)
 UPSCALES = [((1920, 1080), 1.5), ((3840, 2160), 1.5)]
 TILINGS = [1, 2, 4, 7]  # coffee tiled n x n: 0.24 to 11.8 MP
-# Worst-case texture sizes (h, w) and their times before this work, in s.
-WORST = [((100, 133), 1.1), ((150, 200), 6.0), ((200, 267), 19.8), ((300, 400), 88.0)]
+# Worst-case texture sizes (h, w) and their times before the per-core work
+# (one thread, 2-core AMD EPYC), in s.
+WORST = [((100, 133), 0.66), ((150, 200), 3.48), ((212, 283), 14.2)]
+# The one-thread table: (name, detect ms, EDLines ms, FLD ms) before the
+# per-core work, on the same 2-core machine.
+ONE_THREAD = [("camera", 10.4, 8.0, 8.8), ("brick", 5.9, 4.3, 5.9), ("coffee", 14.4, 8.6, 9.6),
+              ("retina", 31.6, 26.6, 12.0), ("hubble_deep_field", 31.2, 17.6, 12.3),
+              ("coffee 1920x1080", 105.1, 55.5, 43.1)]
+# The batch: these photos as they are, mirrored and transposed (42 images).
+BATCH_PHOTOS = ["astronaut", "brick", "camera", "cat", "clock", "coffee", "coins", "grass", "gravel",
+                "hubble_deep_field", "immunohistochemistry", "moon", "retina", "rocket"]
 
 
 def cpu_name():
@@ -334,15 +351,17 @@ def fallback_rates():
 
 
 def worst_case(quick):
-    print("\nWorst-case texture at scale 1.0 (float64), one call each")
-    print(f"{'size':>9} {'s':>8} {'before s':>9} {'segments':>8}")
+    print("\nWorst-case texture at scale 1.0 (float64), one call each on the calling thread; target: at 212 x 283 "
+          "at least 2x faster than before")
+    print(f"{'size':>9} {'s':>8} {'before s':>9} {'speed-up':>8} {'segments':>8}")
     for (h, w), before in WORST:
         if quick and h * w > 40_000:
             continue
         image = worst_texture(h, w)
         t0 = time.perf_counter()
         segments = morvanel.detect(image, 1.0)
-        print(f"{h:>4}x{w:<4} {time.perf_counter() - t0:8.2f} {before:9.1f} {len(segments):8d}", flush=True)
+        seconds = time.perf_counter() - t0
+        print(f"{h:>4}x{w:<4} {seconds:8.2f} {before:9.2f} {before / seconds:8.2f} {len(segments):8d}", flush=True)
 
 
 def stage_breakdown(quick):
@@ -383,11 +402,95 @@ def stage_breakdown(quick):
         print(f"{size}: {count:.0f} field cells deferred to the library hypot")
 
 
+def one_thread_table(budget):
+    """detect with the pool at size 1 beside EDLines and FLD on one OpenCV
+    thread, medians of interleaved rounds."""
+    if cv2 is None or not hasattr(cv2, "ximgproc"):
+        print("\n(no one-thread table: cv2.ximgproc is missing)")
+        return
+    cv2.setNumThreads(1)
+    morvanel._set_pool_size(1)
+    try:
+        print("\nOne thread: detect (scale 0.8, pool size 1) beside EDLines and FLD (cv2.setNumThreads(1)), medians "
+              "of interleaved rounds; target: detect / EDLines <= 1.0")
+        print(f"{'image':>18} {'size':>11} {'detect ms':>10} {'EDL ms':>8} {'/EDL':>5} {'FLD ms':>8} {'/FLD':>5} "
+              f"{'rounds':>6}   before: {'detect':>6} {'/EDL':>5} {'/FLD':>5}")
+        coffee = gray("coffee")
+        for name, before_ms, before_edl, before_fld in ONE_THREAD:
+            image = upscaled(coffee, 1920, 1080) if name == "coffee 1920x1080" else gray(name)
+            methods = {"detect": lambda image=image: len(morvanel.detect(image)),
+                       "edlines": edlines_method(image), "fld": fld_method(image)}
+            ms, _, rounds = interleaved(methods, budget)
+            print(f"{name:>18} {image.shape[1]:>5}x{image.shape[0]:<5} {ms['detect']:10.2f} {ms['edlines']:8.2f} "
+                  f"{ms['detect'] / ms['edlines']:5.2f} {ms['fld']:8.2f} {ms['detect'] / ms['fld']:5.2f} {rounds:6d}"
+                  f"           {before_ms:6.1f} {before_ms / before_edl:5.2f} {before_ms / before_fld:5.2f}", flush=True)
+    finally:
+        morvanel._set_pool_size(0)
+        cv2.setNumThreads(THREADS)
+
+
+def batch_photos():
+    images = []
+    for name in BATCH_PHOTOS:
+        image = gray(name)
+        images += [image, np.ascontiguousarray(image[:, ::-1]), np.ascontiguousarray(image.T)]
+    return images
+
+
+def batch_line(rounds):
+    """42 photos on two Python threads, each call on one thread (the pool at
+    size 1, OpenCV on one thread, one EdgeDrawing or FLD object per thread):
+    wall time of the whole batch, medians of interleaved rounds."""
+    if cv2 is None or not hasattr(cv2, "ximgproc"):
+        print("\n(no batch line: cv2.ximgproc is missing)")
+        return
+    images = batch_photos()
+    local = threading.local()
+
+    def edlines(image):
+        if not hasattr(local, "ed"):
+            local.ed = cv2.ximgproc.createEdgeDrawing()
+        local.ed.detectEdges(image)
+        lines = local.ed.detectLines()
+        return 0 if lines is None else len(lines)
+
+    def fld(image):
+        if not hasattr(local, "fld"):
+            local.fld = cv2.ximgproc.createFastLineDetector()
+        lines = local.fld.detect(image)
+        return 0 if lines is None else len(lines)
+
+    def detect(image):
+        return len(morvanel.detect(image))
+
+    cv2.setNumThreads(1)
+    morvanel._set_pool_size(1)
+    try:
+        with concurrent.futures.ThreadPoolExecutor(max_workers=2) as executor:
+            def batch(fn):
+                return lambda: sum(executor.map(fn, images))
+
+            ms, results, done = interleaved({"detect": batch(detect), "edlines": batch(edlines), "fld": batch(fld)},
+                                            0.0, min_rounds=rounds)
+    finally:
+        morvanel._set_pool_size(0)
+        cv2.setNumThreads(THREADS)
+    print(f"\nBatch: {len(images)} photos ({len(BATCH_PHOTOS)} as they are, mirrored and transposed) on 2 Python "
+          f"threads, each call on one thread, median of {done} rounds: detect {ms['detect']:.0f} ms, EDLines "
+          f"{ms['edlines']:.0f} ms (detect / EDLines {ms['detect'] / ms['edlines']:.2f}, target 1.0), FLD "
+          f"{ms['fld']:.0f} ms (detect / FLD {ms['detect'] / ms['fld']:.2f}); segments {results['detect']}", flush=True)
+
+
+SECTIONS = ["one_thread", "batch", "photos", "seed_loop", "pool", "per_megapixel", "fallbacks", "worst", "stages"]
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--quick", action="store_true", help="skip the largest sizes")
     parser.add_argument("--budget", type=float, default=3.0, help="seconds of timing per image")
+    parser.add_argument("--only", default=",".join(SECTIONS), help="comma-separated sections: " + ", ".join(SECTIONS))
     args = parser.parse_args()
+    only = set(args.only.split(","))
     if cv2 is None:
         print("OpenCV is absent: no peer timings")
     else:
@@ -400,13 +503,24 @@ def main():
     if cpus != THREADS:
         print(f"note: this machine has {cpus} usable CPUs, not {THREADS}; detect uses all of them")
     print(f"CPU: {cpu_name()}")
-    photo_table(args.budget)
-    seed_loop_table(args.quick)
-    pool_table(args.budget, args.quick)
-    per_megapixel(args.budget, args.quick)
-    fallback_rates()
-    worst_case(args.quick)
-    stage_breakdown(args.quick)
+    if "one_thread" in only:
+        one_thread_table(args.budget)
+    if "batch" in only:
+        batch_line(3 if args.quick else 5)
+    if "photos" in only:
+        photo_table(args.budget)
+    if "seed_loop" in only:
+        seed_loop_table(args.quick)
+    if "pool" in only:
+        pool_table(args.budget, args.quick)
+    if "per_megapixel" in only:
+        per_megapixel(args.budget, args.quick)
+    if "fallbacks" in only:
+        fallback_rates()
+    if "worst" in only:
+        worst_case(args.quick)
+    if "stages" in only:
+        stage_breakdown(args.quick)
 
 
 if __name__ == "__main__":

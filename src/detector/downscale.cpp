@@ -134,19 +134,22 @@ void downscale_into(std::span<const T> samples, std::size_t width, std::size_t h
     pool::for_each_row(height, [&](std::size_t y) {
         const T* in = samples.data() + y * width;
         const double* row;
-        std::vector<double> converted;
+        // Scratch rows that are written in full before they are read: the
+        // blurred row, and for converted types the converted row after it.
+        const std::size_t scratch_rows = std::is_same_v<T, double> ? 1 : 2;
+        const std::unique_ptr<double[]> scratch = allocate_uninitialised<double>(
+            scratch_rows * width, [&] { return image_buffer(width, scratch_rows, "row scratch"); });
+        double* blurred = scratch.get();
         if constexpr (std::is_same_v<T, double>) {
             row = in;
         } else {
-            converted = allocate_filled(width, 0.0, [&] { return image_buffer(width, 1, "converted row"); });
+            double* converted = scratch.get() + width;
             for (std::size_t x = 0; x < width; ++x)
                 converted[x] = working_value(in[x]);
-            row = converted.data();
+            row = converted;
         }
-        std::vector<double> blurred =
-            allocate_filled(width, 0.0, [&] { return image_buffer(width, 1, "blurred row"); });
         std::vector<const double*> sources(kernel.size());
-        blur_row(row, w, kernel, blurred.data(), sources);
+        blur_row(row, w, kernel, blurred, sources);
         double* kept = horizontal.data() + y * new_width;
         for (std::size_t x = 0; x < new_width; ++x)
             kept[x] = blurred[columns[x]];

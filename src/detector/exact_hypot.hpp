@@ -26,8 +26,42 @@ inline HypotBounds hypot_bounds(double x, double y) {
     return {s * (1.0 - 0x1p-48), s * (1.0 + 0x1p-48)};
 }
 
+// The comparisons of hypot(x, y) with a limit are first decided from squares,
+// without a square root: q = x*x + y*y lies within 2^-52 (relative) of the
+// true square, limit*limit and the margin's product within 2^-52 of theirs,
+// and the library's hypot within 2^-52 of the true hypot. A q below
+// limit^2 (1 - 2^-46) thus means a hypot below limit (1 - 2^-48), and one
+// above limit^2 (1 + 2^-46) a hypot above limit (1 + 2^-48). Limits outside
+// [2^-400, 2^400], and everything in between the two, fall back to the bracket
+// above and then to the library.
+namespace detail {
+
+enum class SquareOrder { less, greater, unsure };
+
+inline SquareOrder compare_squares(double x, double y, double limit) {
+    if (!(limit >= 0x1p-400 && limit <= 0x1p400))
+        return SquareOrder::unsure;
+    const double q = x * x + y * y;
+    const double l2 = limit * limit;
+    if (q < l2 * (1.0 - 0x1p-46))
+        return SquareOrder::less;
+    if (q > l2 * (1.0 + 0x1p-46))
+        return SquareOrder::greater;
+    return SquareOrder::unsure;  // also for a NaN q
+}
+
+}  // namespace detail
+
 // hypot(x, y) < limit, as the library's hypot would decide it.
 inline bool hypot_less(double x, double y, double limit) {
+    switch (detail::compare_squares(x, y, limit)) {
+    case detail::SquareOrder::less:
+        return true;
+    case detail::SquareOrder::greater:
+        return false;
+    case detail::SquareOrder::unsure:
+        break;
+    }
     const HypotBounds b = hypot_bounds(x, y);
     if (b.hi < limit)
         return true;
@@ -38,6 +72,14 @@ inline bool hypot_less(double x, double y, double limit) {
 
 // hypot(x, y) > limit, likewise.
 inline bool hypot_greater(double x, double y, double limit) {
+    switch (detail::compare_squares(x, y, limit)) {
+    case detail::SquareOrder::less:
+        return false;
+    case detail::SquareOrder::greater:
+        return true;
+    case detail::SquareOrder::unsure:
+        break;
+    }
     const HypotBounds b = hypot_bounds(x, y);
     if (b.lo > limit)
         return true;

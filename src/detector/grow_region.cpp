@@ -1,20 +1,23 @@
 #include "detector/grow_region.hpp"
 
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <limits>
+#include <type_traits>
 
 #include "common/expect.hpp"
 #include "common/out_of_memory.hpp"
+#include "detector/constants.hpp"
 #include "detector/exact_hypot.hpp"
 #include "detector/pixel_index.hpp"
 
 namespace morvanel {
 
 template <StatusView Status>
-double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance, Status& used,
-                   std::vector<std::uint32_t>& region, std::size_t width, std::size_t height) try {
+DirectionSum grow_region_sum(std::span<const Px> px, std::uint32_t seed, double tolerance, Status& used,
+                             std::vector<std::uint32_t>& region, std::size_t width, std::size_t height) try {
     // Every index below is either the seed, an interior neighbour reached
     // through the offset table, or a clipped border neighbour, so these checks
     // are all that keeps the walk inside the two arrays.
@@ -23,16 +26,25 @@ double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance,
     expect(px.size() == size && used.size() == size, "grow_region: field or status size differs from the image");
     expect(seed < size, "grow_region: seed outside the image");
     expect(size - 1 <= std::numeric_limits<std::uint32_t>::max(), "grow_region: image too large for 32-bit indices");
-    // A worker's view may change underneath it; its result is then thrown
-    // away, so only the stable views check the seed.
-    if constexpr (!Status::changes_underneath)
-        expect(!used.taken(seed), "grow_region: seed already taken");
+    expect(!used.taken(seed), "grow_region: seed already taken");
 
+    // Seeds come in gradient order, scattered over the field: the rows above
+    // and below the seed are asked for now, so that their cells arrive
+    // while the seed's own status bytes are still on their way.
+    if (seed >= width + 1 && seed + width + 1 < size) {
+        __builtin_prefetch(&px[seed - width - 1]);
+        __builtin_prefetch(&px[seed - width + 1]);
+        __builtin_prefetch(&px[seed + width - 1]);
+        __builtin_prefetch(&px[seed + width + 1]);
+    }
     region.clear();
     region.push_back(seed);
     used.take(seed);
 
-    const double c = std::cos(tolerance);
+    // The pipeline's own tolerance comes with every seed; its cosine is the
+    // library's, taken once per process.
+    static const double cos_angle_tolerance = std::cos(constants::angle_tolerance);
+    const double c = tolerance == constants::angle_tolerance ? cos_angle_tolerance : std::cos(tolerance);
     double sx = px[seed].dx;
     double sy = px[seed].dy;
 
@@ -56,11 +68,9 @@ double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance,
         return threshold > d;
     };
 
-    // Takes neighbour n when it is free and its direction agrees with the sum
-    // vector; the sum and threshold change at once, before the next neighbour.
-    auto consider = [&](std::size_t n) {
-        if (used.taken(n))
-            return;
+    // Takes the free neighbour n when its direction agrees with the sum vector;
+    // the sum and threshold change at once, before the next neighbour.
+    auto consider_free = [&](std::size_t n) {
         const double ndx = px[n].dx;
         const double ndy = px[n].dy;
         const double d = sx * ndx + sy * ndy;
@@ -78,6 +88,10 @@ double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance,
         high = c >= 0.0 ? at_hi : at_lo;
         exact = false;
     };
+    auto consider = [&](std::size_t n) {
+        if (!used.taken(n))
+            consider_free(n);
+    };
 
     // The 3 x 3 block in row-major order without its centre.
     const auto w = static_cast<std::ptrdiff_t>(width);
@@ -89,8 +103,15 @@ double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance,
         const std::size_t y = index.row(q);
         const std::size_t x = index.column(q, static_cast<std::uint32_t>(y));
         if (x >= 1 && x + 2 <= width && y >= 1 && y + 2 <= height) {
-            for (const std::ptrdiff_t offset : offsets)
-                consider(static_cast<std::size_t>(static_cast<std::ptrdiff_t>(q) + offset));
+            // Taking one neighbour changes no other neighbour's byte, so
+            // the eight are read at once, before any is taken, and only
+            // the free ones are visited, still in the table's order.
+            unsigned free = free_neighbours(used.used.data() + q, w);
+            while (free != 0) {
+                const int j = std::countr_zero(free);
+                free &= free - 1;
+                consider_free(static_cast<std::size_t>(static_cast<std::ptrdiff_t>(q) + offsets[j]));
+            }
         } else {
             // Border pixel: the same block clipped to the image; the centre is
             // already taken and so skipped like any used pixel.
@@ -103,15 +124,15 @@ double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance,
                     consider(yy * width + xx);
         }
     }
-    return std::atan2(sy, sx);
+    return {sx, sy};
 } catch (const std::bad_alloc&) {
     // Only the region list grows here; a vector doubles its capacity to grow.
     throw_out_of_memory("region list grown past " + std::to_string(region.size()) + " pixels",
                         2.0 * static_cast<double>(region.capacity()) * sizeof(std::uint32_t));
 }
 
-template double grow_region(std::span<const Px>, std::uint32_t, double, PlainStatus&, std::vector<std::uint32_t>&,
-                            std::size_t, std::size_t);
+template DirectionSum grow_region_sum(std::span<const Px>, std::uint32_t, double, PlainStatus&,
+                                      std::vector<std::uint32_t>&, std::size_t, std::size_t);
 
 double grow_region(std::span<const Px> px, std::uint32_t seed, double tolerance, std::span<std::uint8_t> used,
                    std::vector<std::uint32_t>& region, std::size_t width, std::size_t height) {

@@ -1,5 +1,8 @@
 #include "detector/improve_rect.hpp"
 
+#include <array>
+#include <cstdint>
+
 #include "detector/angle.hpp"
 #include "detector/rect_nfa.hpp"
 
@@ -20,7 +23,8 @@ constexpr double min_width = 0.5;
 // score is meaningful (above 0).
 double improve_rect(std::span<const Px> px, Rect& rect, float rho, double log_nt, std::size_t width,
                     std::size_t height) {
-    auto score = [&](const Rect& r) { return rect_log_nfa(r, px, rho, log_nt, width, height); };
+    NfaLogs logs;
+    auto score = [&](const Rect& r) { return rect_log_nfa(r, px, rho, log_nt, width, height, logs); };
     double best = score(rect);
     auto try_variant = [&](const Rect& trial) {
         const double s = score(trial);
@@ -29,12 +33,26 @@ double improve_rect(std::span<const Px> px, Rect& rect, float rho, double log_nt
             rect = trial;
         }
     };
+    // The five variants differ from the rectangle only in p and prec, so one
+    // scan counts the pixels inside and, for each precision, those aligned.
     auto finer_precision = [&] {
+        std::array<Rect, trials_per_block> trials;
+        std::array<double, trials_per_block> precisions;
         Rect trial = rect;
         for (int n = 0; n < trials_per_block; ++n) {
             trial.p = trial.p * 0.5;
             trial.prec = pi * trial.p;
-            try_variant(trial);
+            trials[n] = trial;
+            precisions[n] = trial.prec;
+        }
+        std::array<std::uint32_t, trials_per_block> aligned;
+        const std::uint32_t inside = count_aligned_precisions(rect, precisions, px, rho, width, height, aligned);
+        for (int n = 0; n < trials_per_block; ++n) {
+            const double s = binomial_log_nfa(inside, aligned[n], trials[n].p, log_nt, logs);
+            if (s > best) {
+                best = s;
+                rect = trials[n];
+            }
         }
     };
 

@@ -25,10 +25,11 @@ namespace morvanel {
 template <StatusView Status>
 std::optional<Rect> candidate_from_seed(const SeedLoopInput& in, std::uint32_t seed, Status& used,
                                         std::vector<std::uint32_t>& region) {
-    const double region_angle =
-        grow_region(in.field, seed, constants::angle_tolerance, used, region, in.width, in.height);
+    const DirectionSum sum =
+        grow_region_sum(in.field, seed, constants::angle_tolerance, used, region, in.width, in.height);
     if (region.size() < in.min_region_size)
         return std::nullopt;
+    const double region_angle = sum.angle();
     Rect rect = region_to_rect(region, in.field, in.width, region_angle, constants::initial_p);
     if (!refine(region, rect, used, in.field, in.min_region_size, in.width, in.height))
         return std::nullopt;

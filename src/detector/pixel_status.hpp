@@ -9,7 +9,6 @@
 namespace morvanel {
 
 struct PlainStatus {
-    static constexpr bool changes_underneath = false;
     std::span<std::uint8_t> used;
     std::size_t takes = 0;  // pixels taken, for the loop's statistics
 

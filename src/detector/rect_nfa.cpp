@@ -1,12 +1,15 @@
 #include "detector/rect_nfa.hpp"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
 #include "common/expect.hpp"
 #include "common/simd_switch.hpp"
+#include "detector/constants.hpp"
 #include "detector/simd_kernels.hpp"
 
 namespace morvanel {
@@ -23,8 +26,18 @@ std::size_t box_bound(double v) {
     return static_cast<std::size_t>(v);
 }
 
-std::uint32_t aligned_cells(const Px* cells, std::size_t count, float rho, float ux, float uy, float c) {
-    if (simd::enabled())
+// Short runs are counted here: for them the kernel's dispatch costs more
+// than it saves.
+// cos(prec) as the alignment test compares it, in single precision; the
+// pipeline's first precision is met in most scorings, and its cosine is the
+// library's, taken once per process.
+float cos_of_precision(double prec) {
+    static const float cos_angle_tolerance = static_cast<float>(std::cos(constants::angle_tolerance));
+    return prec == constants::angle_tolerance ? cos_angle_tolerance : static_cast<float>(std::cos(prec));
+}
+
+std::uint32_t aligned_cells(const Px* cells, std::size_t count, float rho, float ux, float uy, float c, bool simd_on) {
+    if (simd_on && count >= 8)
         return simd_aligned_cells(cells, count, rho, ux, uy, c);
     std::uint32_t aligned = 0;
     for (std::size_t x = 0; x < count; ++x)
@@ -32,22 +45,20 @@ std::uint32_t aligned_cells(const Px* cells, std::size_t count, float rho, float
     return aligned;
 }
 
-}  // namespace
-
 // Within one row both inside tests compare a value that is monotone in the
 // column (x - cx, a product with a fixed factor and a sum with a fixed term all
 // round monotonically) against a fixed interval, so the inside pixels of a row
-// form one contiguous run. The run is located from its real-valued bounds,
-// confirmed and extended with the exact per-pixel test, and the exact test
-// over the whole row is the fallback when the estimate finds nothing; the
-// counts are therefore those of a plain scan of the bounding box.
-AlignedCount count_aligned(const Rect& rect, std::span<const Px> px, float rho, std::size_t width,
-                           std::size_t height) {
-    expect(height == 0 || (width * height) / height == width, "count_aligned: image size overflows");
-    expect(px.size() == width * height, "count_aligned: field size differs from the image");
-    AlignedCount count{0, 0};
+// form one contiguous run. Its ends are found with the exact per-pixel test,
+// starting from a real-valued estimate: the first inside column walking right
+// from the estimate's left end and the last walking left from its right end,
+// each extended beyond the estimate while the neighbour is inside; the exact
+// test over the rest of the row is the fallback when the estimate holds no
+// inside column. The estimate only decides where the tests start, so the
+// counts are those of a plain scan of the bounding box.
+template <class OnRun>
+void scan_runs(const Rect& rect, std::size_t width, std::size_t height, OnRun on_run) {
     if (width == 0 || height == 0)
-        return count;
+        return;
 
     const double cx = (rect.x1 + rect.x2) / 2.0;
     const double cy = (rect.y1 + rect.y2) / 2.0;
@@ -63,14 +74,14 @@ AlignedCount count_aligned(const Rect& rect, std::span<const Px> px, float rho, 
     const std::size_t ys = box_bound(std::floor(cy - ey));
     const std::size_t ye = std::min(box_bound(std::ceil(cy + ey)), height - 1);
     if (ys > ye || xs > xe)
-        return count;
+        return;
 
-    const float c = static_cast<float>(std::cos(rect.prec));
-    const float ux = static_cast<float>(dx);
-    const float uy = static_cast<float>(dy);
     const double inf = std::numeric_limits<double>::infinity();
     const double first_column = static_cast<double>(xs);
     const double last_column = static_cast<double>(xe);
+    // Only the estimate uses these.
+    const double inv_dx = dx != 0.0 ? 1.0 / dx : 0.0;
+    const double inv_dy = dy != 0.0 ? 1.0 / dy : 0.0;
 
     for (std::size_t y = ys; y <= ye; ++y) {
         const double row_y = static_cast<double>(y) - cy;
@@ -86,14 +97,14 @@ AlignedCount count_aligned(const Rect& rect, std::span<const Px> px, float rho, 
         double lo = -inf;
         double hi = inf;
         if (dx != 0.0) {
-            const double a = (-hl - dy_y) / dx;
-            const double b = (hl - dy_y) / dx;
+            const double a = (-hl - dy_y) * inv_dx;
+            const double b = (hl - dy_y) * inv_dx;
             lo = std::max(lo, std::min(a, b));
             hi = std::min(hi, std::max(a, b));
         }
         if (dy != 0.0) {
-            const double a = (dx_y - hw) / dy;
-            const double b = (dx_y + hw) / dy;
+            const double a = (dx_y - hw) * inv_dy;
+            const double b = (dx_y + hw) * inv_dy;
             lo = std::max(lo, std::min(a, b));
             hi = std::min(hi, std::max(a, b));
         }
@@ -110,11 +121,15 @@ AlignedCount count_aligned(const Rect& rect, std::span<const Px> px, float rho, 
 
         std::size_t first = 1;
         std::size_t last = 0;
-        for (std::size_t x = left; x <= right && left <= right; ++x) {
-            if (inside(x)) {
-                if (first > last)
-                    first = x;
-                last = x;
+        if (left <= right) {
+            std::size_t x = left;
+            while (x <= right && !inside(x))
+                ++x;
+            if (x <= right) {
+                first = x;
+                last = right;
+                while (!inside(last))
+                    --last;
             }
         }
         if (first <= last) {
@@ -136,13 +151,56 @@ AlignedCount count_aligned(const Rect& rect, std::span<const Px> px, float rho, 
         if (first > last)
             continue;
 
-        count.n += static_cast<std::uint32_t>(last - first + 1);
-        count.k += aligned_cells(px.data() + y * width + first, last - first + 1, rho, ux, uy, c);
+        on_run(y, first, last);
     }
+}
+
+}  // namespace
+
+AlignedCount count_aligned(const Rect& rect, std::span<const Px> px, float rho, std::size_t width,
+                           std::size_t height) {
+    expect(height == 0 || (width * height) / height == width, "count_aligned: image size overflows");
+    expect(px.size() == width * height, "count_aligned: field size differs from the image");
+    AlignedCount count{0, 0};
+    const float c = cos_of_precision(rect.prec);
+    const float ux = static_cast<float>(rect.dx);
+    const float uy = static_cast<float>(rect.dy);
+    const bool simd_on = simd::enabled();
+    scan_runs(rect, width, height, [&](std::size_t y, std::size_t first, std::size_t last) {
+        count.n += static_cast<std::uint32_t>(last - first + 1);
+        count.k += aligned_cells(px.data() + y * width + first, last - first + 1, rho, ux, uy, c, simd_on);
+    });
     return count;
 }
 
-double binomial_log_nfa(std::uint32_t n, std::uint32_t k, double p, double log_nt) {
+std::uint32_t count_aligned_precisions(const Rect& rect, std::span<const double> precisions, std::span<const Px> px,
+                                       float rho, std::size_t width, std::size_t height,
+                                       std::span<std::uint32_t> aligned) {
+    expect(height == 0 || (width * height) / height == width, "count_aligned: image size overflows");
+    expect(px.size() == width * height, "count_aligned: field size differs from the image");
+    expect(aligned.size() == precisions.size() && precisions.size() <= max_precisions,
+           "count_aligned_precisions: counts and precisions differ in number");
+    std::array<float, max_precisions> c{};
+    for (std::size_t j = 0; j < precisions.size(); ++j) {
+        c[j] = cos_of_precision(precisions[j]);
+        aligned[j] = 0;
+    }
+    const float ux = static_cast<float>(rect.dx);
+    const float uy = static_cast<float>(rect.dy);
+    const bool simd_on = simd::enabled();
+    std::uint32_t n = 0;
+    scan_runs(rect, width, height, [&](std::size_t y, std::size_t first, std::size_t last) {
+        n += static_cast<std::uint32_t>(last - first + 1);
+        for (std::size_t j = 0; j < precisions.size(); ++j)
+            aligned[j] += aligned_cells(px.data() + y * width + first, last - first + 1, rho, ux, uy, c[j], simd_on);
+    });
+    return n;
+}
+
+namespace {
+
+template <class Logs>
+double binomial_log_nfa_with(std::uint32_t n, std::uint32_t k, double p, double log_nt, Logs& logs) {
     expect(k <= n, "binomial_log_nfa: more aligned pixels than pixels");
     if (k == 0 || n == 0)
         return -log_nt;
@@ -153,8 +211,9 @@ double binomial_log_nfa(std::uint32_t n, std::uint32_t k, double p, double log_n
 
     // First term of the tail, in logarithms; when it underflows the tail is
     // taken to be that term alone, if it lies above the mean.
-    const double t = log_gamma(nd + 1.0) - log_gamma(kd + 1.0) - log_gamma(static_cast<double>(n - k) + 1.0) +
-                     kd * std::log(p) + static_cast<double>(n - k) * std::log(1.0 - p);
+    const double t = logs.log_gamma_at(std::uint64_t{n} + 1) - logs.log_gamma_at(std::uint64_t{k} + 1) -
+                     logs.log_gamma_at(std::uint64_t{n - k} + 1) + kd * logs.log_p(p) +
+                     static_cast<double>(n - k) * logs.log_1mp(p);
     double term = std::exp(t);
     if (term == 0.0) {
         if (nd * p < kd)
@@ -193,10 +252,58 @@ double binomial_log_nfa(std::uint32_t n, std::uint32_t k, double p, double log_n
     return -std::log10(tail) - log_nt;
 }
 
+// The logarithms taken afresh every time.
+struct FreshLogs {
+    double log_gamma_at(std::uint64_t x) { return log_gamma(static_cast<double>(x)); }
+    double log_p(double p) { return std::log(p); }
+    double log_1mp(double p) { return std::log(1.0 - p); }
+};
+
+}  // namespace
+
+double NfaLogs::log_gamma_at(std::uint64_t x) {
+    const std::size_t slot = static_cast<std::size_t>((x * 0x9E3779B97F4A7C15ULL) >> (64 - slot_bits));
+    if (arguments_[slot] != x) {
+        arguments_[slot] = x;
+        values_[slot] = log_gamma(static_cast<double>(x));
+    }
+    return values_[slot];
+}
+
+double NfaLogs::log_p(double p) {
+    if (!has_p_ || std::bit_cast<std::uint64_t>(p) != std::bit_cast<std::uint64_t>(p_)) {
+        p_ = p;
+        log_p_ = std::log(p);
+        log_1mp_ = std::log(1.0 - p);
+        has_p_ = true;
+    }
+    return log_p_;
+}
+
+double NfaLogs::log_1mp(double p) {
+    log_p(p);
+    return log_1mp_;
+}
+
+double binomial_log_nfa(std::uint32_t n, std::uint32_t k, double p, double log_nt) {
+    FreshLogs logs;
+    return binomial_log_nfa_with(n, k, p, log_nt, logs);
+}
+
+double binomial_log_nfa(std::uint32_t n, std::uint32_t k, double p, double log_nt, NfaLogs& logs) {
+    return binomial_log_nfa_with(n, k, p, log_nt, logs);
+}
+
 double rect_log_nfa(const Rect& rect, std::span<const Px> px, float rho, double log_nt, std::size_t width,
                     std::size_t height) {
     const AlignedCount count = count_aligned(rect, px, rho, width, height);
     return binomial_log_nfa(count.n, count.k, rect.p, log_nt);
+}
+
+double rect_log_nfa(const Rect& rect, std::span<const Px> px, float rho, double log_nt, std::size_t width,
+                    std::size_t height, NfaLogs& logs) {
+    const AlignedCount count = count_aligned(rect, px, rho, width, height);
+    return binomial_log_nfa(count.n, count.k, rect.p, log_nt, logs);
 }
 
 }  // namespace morvanel

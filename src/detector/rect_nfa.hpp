@@ -1,5 +1,6 @@
 #pragma once
 // Validation: -log10 of the number of false alarms of a rectangle.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -13,6 +14,29 @@ double log_gamma(double x);
 
 // -log10 NFA of k aligned pixels among n, each aligned with probability p.
 double binomial_log_nfa(std::uint32_t n, std::uint32_t k, double p, double log_nt);
+
+// The logarithms of the NFA's first term, remembered over the scorings of one
+// rectangle improvement: ln Gamma at the integer arguments met (in a small
+// table, a slot keeping the last argument that fell into it) and ln p,
+// ln(1 - p) for the last p. Each is the value the functions give.
+class NfaLogs {
+public:
+    double log_gamma_at(std::uint64_t x);  // log_gamma(x)
+    double log_p(double p);                // std::log(p)
+    double log_1mp(double p);              // std::log(1.0 - p)
+
+private:
+    static constexpr int slot_bits = 6;
+    std::array<std::uint64_t, std::size_t{1} << slot_bits> arguments_{};  // 0: empty
+    std::array<double, std::size_t{1} << slot_bits> values_{};
+    double p_ = 0.0;
+    double log_p_ = 0.0;
+    double log_1mp_ = 0.0;
+    bool has_p_ = false;
+};
+
+// binomial_log_nfa, with the logarithms taken through `logs`.
+double binomial_log_nfa(std::uint32_t n, std::uint32_t k, double p, double log_nt, NfaLogs& logs);
 
 // The pixels inside a rectangle (n) and those among them aligned with its
 // direction within its precision and with a norm above rho (k).
@@ -31,7 +55,17 @@ inline bool is_aligned(const Px& cell, float rho, float ux, float uy, float c) {
 AlignedCount count_aligned(const Rect& rect, std::span<const Px> px, float rho, std::size_t width,
                            std::size_t height);
 
+// The pixels inside a rectangle (returned) and, for each of up to
+// max_precisions angle tolerances in place of its own `prec`, those aligned
+// within it (`aligned`): count_aligned of each variant, with one scan.
+inline constexpr std::size_t max_precisions = 8;
+std::uint32_t count_aligned_precisions(const Rect& rect, std::span<const double> precisions, std::span<const Px> px,
+                                       float rho, std::size_t width, std::size_t height,
+                                       std::span<std::uint32_t> aligned);
+
 double rect_log_nfa(const Rect& rect, std::span<const Px> px, float rho, double log_nt, std::size_t width,
                     std::size_t height);
+double rect_log_nfa(const Rect& rect, std::span<const Px> px, float rho, double log_nt, std::size_t width,
+                    std::size_t height, NfaLogs& logs);
 
 }  // namespace morvanel

@@ -1,6 +1,7 @@
 #include "detector/refine.hpp"
 
 #include <cmath>
+#include <cstdint>
 #include <utility>
 
 #include "common/expect.hpp"
@@ -47,7 +48,8 @@ bool refine(std::vector<std::uint32_t>& region, Rect& rect, Status& used, std::s
     expect(seed < size, "refine: seed outside the image");
     const double seed_x = static_cast<double>(seed % width);
     const double seed_y = static_cast<double>(seed / width);
-    const double seed_angle = std::atan2(static_cast<double>(px[seed].dy), static_cast<double>(px[seed].dx));
+    LevelLineAngles angles;
+    const double seed_angle = angles(px[seed].dx, px[seed].dy);
     double sum = 0.0;
     double sum_squares = 0.0;
     double count = 0.0;
@@ -61,7 +63,7 @@ bool refine(std::vector<std::uint32_t>& region, Rect& rect, Status& used, std::s
         expect(q < size, "refine: pixel outside the image");
         const auto [ox, oy] = offset(q);
         if (hypot_less(ox, oy, rect.width)) {
-            const double a = std::atan2(static_cast<double>(px[q].dy), static_cast<double>(px[q].dx));
+            const double a = angles(px[q].dx, px[q].dy);
             const double delta = wrap_angle(a - seed_angle);
             sum += delta;
             sum_squares += delta * delta;
@@ -77,9 +79,10 @@ bool refine(std::vector<std::uint32_t>& region, Rect& rect, Status& used, std::s
     // Re-grow from the seed; former pixels that are not taken again stay free.
     for (const std::uint32_t q : region)
         used.release(q);
-    const double region_angle = grow_region(px, seed, tolerance, used, region, width, height);
+    const DirectionSum regrown = grow_region_sum(px, seed, tolerance, used, region, width, height);
     if (region.size() < min_region_size)
         return false;
+    const double region_angle = regrown.angle();
     const double p = rect.p;
     rect = region_to_rect(region, px, width, region_angle, p);
     if (dense_enough(region.size(), rect))

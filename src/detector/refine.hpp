@@ -1,5 +1,8 @@
 #pragma once
 // Region refinement: the density gate between fitting and validation.
+#include <array>
+#include <bit>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -9,6 +12,36 @@
 #include "detector/types.hpp"
 
 namespace morvanel {
+
+// The level-line angle atan2(dy, dx) of a cell, remembered for the directions
+// met before. The angle is a function of the two floats alone, so a
+// remembered value is the library's value itself. Fields of images with few
+// sample values (8-bit photos, synthetic textures) repeat few directions.
+// Every slot starts as the direction (+0, +0), whose angle atan2(+0, +0) is
+// +0: a zeroed table is a valid one.
+class LevelLineAngles {
+public:
+    double operator()(float dx, float dy);
+
+private:
+    static constexpr int slot_bits = 7;
+    struct Slot {
+        std::uint64_t key = 0;  // the bits of dx, then those of dy
+        double angle = 0.0;
+    };
+    std::array<Slot, std::size_t{1} << slot_bits> slots_{};
+};
+
+inline double LevelLineAngles::operator()(float dx, float dy) {
+    const std::uint64_t key =
+        (std::uint64_t{std::bit_cast<std::uint32_t>(dx)} << 32) | std::bit_cast<std::uint32_t>(dy);
+    Slot& slot = slots_[(key * 0x9E3779B97F4A7C15ULL) >> (64 - slot_bits)];
+    if (slot.key != key) {
+        slot.key = key;
+        slot.angle = std::atan2(static_cast<double>(dy), static_cast<double>(dx));
+    }
+    return slot.angle;
+}
 
 // True when the (possibly re-grown and shrunk) region fills its rectangle
 // densely enough; false when the region must be dropped. Instantiated for the

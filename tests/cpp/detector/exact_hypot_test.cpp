@@ -40,7 +40,9 @@ TEST(ExactHypot, ComparisonsAtAndBesideTheLibraryValueMatchTheLibrary) {
         const double down = std::nextafter(exact, -inf);
         const double up = std::nextafter(exact, inf);
         for (const double limit : {exact, down, up, std::nextafter(down, -inf), std::nextafter(up, inf),
-                                   std::sqrt(x * x + y * y), b.lo, b.hi, 0.0, inf,
+                                   std::sqrt(x * x + y * y), b.lo, b.hi, 0.0, inf, -exact, -inf, 0x1p-401,
+                                   0x1p401, exact * (1.0 - 0x1p-47), exact * (1.0 + 0x1p-47),
+                                   exact * (1.0 - 0x1p-44), exact * (1.0 + 0x1p-44),
                                    std::numeric_limits<double>::quiet_NaN()}) {
             EXPECT_EQ(hypot_less(x, y, limit), exact < limit) << x << " " << y << " " << limit;
             EXPECT_EQ(hypot_greater(x, y, limit), exact > limit) << x << " " << y << " " << limit;

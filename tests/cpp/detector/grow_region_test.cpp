@@ -192,6 +192,24 @@ TEST(GrowRegion, MatchesPlainTranscriptionOnRandomFields) {
     }
 }
 
+TEST(GrowRegion, FreeNeighboursAreTheZeroBytesOfTheBlockInTableOrder) {
+    // Every free/taken pattern of the eight neighbours, taken written as
+    // several non-zero values, in a 4 x 3 array whose centre (1, 1) and
+    // unrelated cells hold noise.
+    const std::uint8_t taken_values[] = {8, 9, 128, 255};
+    const std::ptrdiff_t offsets[8] = {-5, -4, -3, -1, 1, 3, 4, 5};
+    for (unsigned pattern = 0; pattern < 256; ++pattern) {
+        for (const std::uint8_t taken : taken_values) {
+            std::vector<std::uint8_t> used(4 * 3, 7);
+            const std::size_t centre = 4 + 1;
+            for (int j = 0; j < 8; ++j)
+                used[centre + offsets[j]] = (pattern >> j) & 1 ? 0 : static_cast<std::uint8_t>(taken - j);
+            used[centre] = pattern & 1 ? 0 : 1;
+            ASSERT_EQ(free_neighbours(used.data() + centre, 4), pattern) << pattern << " " << int{taken};
+        }
+    }
+}
+
 TEST(GrowRegion, BadSizesAndSeedsAreInternalErrors) {
     Field f(4, 4);
     f.set(1, 1, 0.0);

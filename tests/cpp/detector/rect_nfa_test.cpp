@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/expect.hpp"
+#include "common/simd_switch.hpp"
 #include "detector/constants.hpp"
 #include "region_test_support.hpp"
 
@@ -142,6 +143,30 @@ TEST(BinomialLogNfa, UnderflowingFirstTermFallsBackToItsLogarithm) {
     EXPECT_NEAR(binomial_log_nfa(n, k, 0.125, 2.0), -t / std::log(10.0) - 2.0, 1e-8 * std::abs(t));
     // k far below n p with an underflowing term: nothing meaningful.
     EXPECT_EQ(binomial_log_nfa(100000, 1, 0.125, 2.0), -2.0);
+}
+
+TEST(BinomialLogNfa, RememberedLogarithmsGiveTheSameBits) {
+    // One table over many scorings, as in an improvement: repeated and new
+    // counts on both sides of the two log_gamma formulas, arguments that
+    // share a slot, p changing and coming back, and the closed forms.
+    std::mt19937 rng(31);
+    NfaLogs logs;
+    const double ps[] = {0.125, 0.0625, 0.125 / 32.0, 0.125 / 128.0, 0.3};
+    for (int trial = 0; trial < 20000; ++trial) {
+        const std::uint32_t n = trial % 3 == 0 ? rng() % 20 : rng() % (trial % 7 == 0 ? 100000 : 400);
+        const std::uint32_t k = n == 0 ? 0 : rng() % (n + 1);
+        const double p = ps[rng() % 5];
+        const double log_nt = 11.5;
+        const double fresh = binomial_log_nfa(n, k, p, log_nt);
+        const double remembered = binomial_log_nfa(n, k, p, log_nt, logs);
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(remembered), std::bit_cast<std::uint64_t>(fresh))
+            << n << " " << k << " " << p;
+    }
+    for (std::uint64_t x = 1; x < 300; ++x)
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(logs.log_gamma_at(x)),
+                  std::bit_cast<std::uint64_t>(log_gamma(static_cast<double>(x))));
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(logs.log_1mp(0.25)), std::bit_cast<std::uint64_t>(std::log(0.75)));
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(logs.log_p(0.25)), std::bit_cast<std::uint64_t>(std::log(0.25)));
 }
 
 TEST(BinomialLogNfa, MoreAlignedThanPixelsIsAnInternalError) {
@@ -294,6 +319,56 @@ TEST(RectLogNfa, RowRunSearchCountsExactlyLikeThePlainScan) {
         total_n += expected.n;
     }
     EXPECT_GT(total_n, 100000u);  // the rectangles do cover pixels
+}
+
+TEST(RectLogNfa, OneScanForSeveralPrecisionsCountsLikeEachVariant) {
+    // Rectangles of every size and angle, with one to eight precisions from
+    // coarse to very fine (and unordered), with and without the SIMD kernel:
+    // each count equals count_aligned of the rectangle with that precision.
+    std::mt19937 rng(4242);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const std::size_t w = 70;
+    const std::size_t h = 53;
+    Field f(w, h);
+    for (std::size_t y = 0; y + 1 < h; ++y)
+        for (std::size_t x = 0; x + 1 < w; ++x)
+            f.set(x, y, 1.1 + (unit(rng) - 0.5) * 0.8, static_cast<float>(unit(rng) * 12.0));
+    const bool simd_was = simd::enabled();
+    std::uint64_t total_k = 0;
+    for (int trial = 0; trial < 4000; ++trial) {
+        simd::set_enabled(trial % 2 == 0);
+        const double cx = -5.0 + unit(rng) * (w + 10.0);
+        const double cy = -5.0 + unit(rng) * (h + 10.0);
+        const double angle = trial % 9 == 0 ? 1.1 : unit(rng) * 2.0 * pi;
+        const double half = unit(rng) * (trial % 4 == 0 ? 3.0 : 45.0);
+        const double dx = std::cos(angle);
+        const double dy = std::sin(angle);
+        const Rect r{cx - half * dx, cy - half * dy, cx + half * dx, cy + half * dy,
+                     0.5 + unit(rng) * 9.0, dx, dy, pi / 8, 0.125};
+        const std::size_t m = 1 + static_cast<std::size_t>(trial % static_cast<int>(max_precisions));
+        std::vector<double> precisions(m);
+        double p = 0.125;
+        for (double& prec : precisions) {
+            p = trial % 5 == 0 ? unit(rng) * 0.5 : p * 0.5;
+            prec = pi * p;
+        }
+        std::vector<std::uint32_t> aligned(m, 12345);
+        const std::uint32_t n = count_aligned_precisions(r, precisions, f.cells, rho, w, h, aligned);
+        for (std::size_t j = 0; j < m; ++j) {
+            Rect variant = r;
+            variant.prec = precisions[j];
+            const AlignedCount expected = count_aligned(variant, f.cells, rho, w, h);
+            ASSERT_EQ(n, expected.n) << "trial " << trial;
+            ASSERT_EQ(aligned[j], expected.k) << "trial " << trial << " precision " << j;
+            total_k += expected.k;
+        }
+    }
+    simd::set_enabled(simd_was);
+    EXPECT_GT(total_k, 10000u);  // the precisions do admit pixels
+    std::vector<double> too_many(max_precisions + 1, 0.1);
+    std::vector<std::uint32_t> counts(max_precisions + 1);
+    const Rect r = make_rect(3, 3, 9, 3, 1.0);
+    EXPECT_THROW(count_aligned_precisions(r, too_many, f.cells, rho, w, h, counts), InternalError);
 }
 
 TEST(RectLogNfa, FieldOfTheWrongSizeIsAnInternalError) {

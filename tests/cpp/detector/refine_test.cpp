@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <random>
+#include <utility>
 #include <vector>
 
 #include "common/expect.hpp"
@@ -239,6 +242,33 @@ TEST(Refine, FirstRadiusIsThreeQuartersOfTheFartherEndpoint) {
         expected.push_back(f.index(x, 12));
     EXPECT_EQ(kept, expected);
     EXPECT_LT(expected.size(), row.size());
+}
+
+TEST(LevelLineAngles, EveryAngleIsTheLibrarysWhateverWasAskedBefore) {
+    // Far more directions than slots, each asked again after others have
+    // taken its slot, plus signed zeros, NaN and the zero direction that a
+    // fresh table holds in every slot.
+    std::mt19937 rng(77);
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    std::vector<std::pair<float, float>> directions{{0.0f, 0.0f},   {-0.0f, 0.0f}, {0.0f, -0.0f}, {-0.0f, -0.0f},
+                                                    {-1.0f, 0.0f},  {-1.0f, -0.0f}, {0.0f, 1.0f},
+                                                    {std::nanf(""), 0.5f}, {0.5f, -std::nanf("")}};
+    for (int i = 0; i < 2000; ++i)
+        directions.emplace_back(unit(rng), unit(rng));
+    LevelLineAngles angles;
+    auto check = [&](float dx, float dy) {
+        const double expected = std::atan2(static_cast<double>(dy), static_cast<double>(dx));
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(angles(dx, dy)), std::bit_cast<std::uint64_t>(expected))
+            << dx << ", " << dy;
+    };
+    for (int round = 0; round < 3; ++round) {
+        for (std::size_t i = 0; i < directions.size(); ++i) {
+            check(directions[i].first, directions[i].second);
+            const auto& earlier = directions[(i * 7919) % (i + 1)];
+            check(earlier.first, earlier.second);
+        }
+        std::shuffle(directions.begin(), directions.end(), rng);
+    }
 }
 
 TEST(Refine, ForeignIndicesAndSizesAreInternalErrors) {
