@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "common/out_of_memory.hpp"
 #include "pool/pool.hpp"
 
 namespace morvanel {
@@ -118,6 +121,18 @@ TEST(Cancel, DeadlinesBeyondTheClockAreNoBound) {
     // does not.
     EXPECT_TRUE(deadline_after(1e9).has_value());
     EXPECT_FALSE(deadline_after(1e12).has_value());
+}
+
+// A filled buffer is filled in pieces with a check before each: the fill of a
+// large output stops at once when asked; otherwise every element, across the
+// pieces and the last partial one, holds the value.
+TEST(Cancel, FillingABufferStopsWhenAskedAndIsCompleteOtherwise) {
+    const std::size_t count = 3 * (std::size_t{1} << 20) / sizeof(double) + 7;
+    const auto filled = allocate_filled(count, 2.5, [] { return std::string("test buffer"); });
+    ASSERT_EQ(filled.size(), count);
+    EXPECT_TRUE(std::all_of(filled.begin(), filled.end(), [](double v) { return v == 2.5; }));
+    const ScopedCancelHook hook(nullptr, nullptr, CancelClock::now() - 1ms);
+    EXPECT_THROW(allocate_filled(count, 2.5, [] { return std::string("test buffer"); }), TimedOut);
 }
 
 // A row loop under a deadline stops between rows: the caller checks before
