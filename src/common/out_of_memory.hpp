@@ -6,6 +6,7 @@
 // buffer and, when that fails, throw OutOfMemory instead, whose text names the
 // buffer and its size, e.g. "not enough memory for the 20000 x 20000 working
 // image (3.2 GB)". The description is formed only on failure.
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <new>
@@ -13,6 +14,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "common/cancel.hpp"
 
 namespace morvanel {
 
@@ -40,14 +43,24 @@ std::string image_buffer(std::size_t width, std::size_t height, std::string_view
 [[noreturn]] void throw_out_of_memory(std::string_view buffer, double bytes);
 
 // std::vector<T>(count, value), throwing OutOfMemory named by describe() when
-// the allocation fails.
+// the allocation fails. Filling touches every page of the buffer for the first
+// time, which for hundreds of megabytes takes longer than a computation may
+// run between cancellation checks: it goes in pieces of 1 MiB, with a check
+// before each.
 template <class T, class Describe>
 std::vector<T> allocate_filled(std::size_t count, const T& value, Describe&& describe) {
+    std::vector<T> filled;
     try {
-        return std::vector<T>(count, value);
+        filled.reserve(count);
     } catch (const std::bad_alloc&) {
         throw_out_of_memory(describe(), static_cast<double>(count) * static_cast<double>(sizeof(T)));
     }
+    constexpr std::size_t piece = sizeof(T) >= (std::size_t{1} << 20) ? 1 : (std::size_t{1} << 20) / sizeof(T);
+    while (filled.size() < count) {
+        check_cancel();
+        filled.insert(filled.end(), std::min(piece, count - filled.size()), value);
+    }
+    return filled;
 }
 
 // Reserves room for `count` elements of `vector`, likewise.

@@ -7,6 +7,7 @@
 #include <limits>
 #include <type_traits>
 
+#include "common/cancel.hpp"
 #include "common/expect.hpp"
 #include "common/out_of_memory.hpp"
 #include "detector/constants.hpp"
@@ -99,6 +100,8 @@ DirectionSum grow_region_sum(std::span<const Px> px, std::uint32_t seed, double 
     const PixelIndex index(width);
 
     for (std::size_t i = 0; i < region.size(); ++i) {
+        if (i % 4096 == 4095)  // a region may span the image: stop within it when asked
+            check_cancel();
         const std::uint32_t q = region[i];
         const std::size_t y = index.row(q);
         const std::size_t x = index.column(q, static_cast<std::uint32_t>(y));

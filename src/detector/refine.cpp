@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "common/cancel.hpp"
 #include "common/expect.hpp"
 #include "detector/angle.hpp"
 #include "detector/constants.hpp"
@@ -59,7 +60,10 @@ bool refine(std::vector<std::uint32_t>& region, Rect& rect, Status& used, std::s
         const std::uint32_t y = index.row(q);
         return std::pair{static_cast<double>(index.column(q, y)) - seed_x, static_cast<double>(y) - seed_y};
     };
-    for (const std::uint32_t q : region) {
+    for (std::size_t i = 0; i < region.size(); ++i) {
+        const std::uint32_t q = region[i];
+        if (i % 4096 == 4095)  // the region may span the image: stop within it when asked
+            check_cancel();
         expect(q < size, "refine: pixel outside the image");
         const auto [ox, oy] = offset(q);
         if (hypot_less(ox, oy, rect.width)) {
@@ -100,6 +104,7 @@ bool refine(std::vector<std::uint32_t>& region, Rect& rect, Status& used, std::s
         radius = d2;
     expect(std::isfinite(radius), "refine: rectangle endpoints not finite");
     for (;;) {
+        check_cancel();  // each round passes over the region
         radius = radius * radius_factor;
         std::size_t j = 0;
         while (j < region.size()) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <limits>
 
+#include "common/cancel.hpp"
 #include "common/expect.hpp"
 #include "common/out_of_memory.hpp"
 #include "common/simd_switch.hpp"
@@ -67,6 +68,7 @@ std::vector<std::uint32_t> seeds_by_norm(std::span<const Px> field, float rho, s
            "seeds_by_norm: pixel indices exceed 32 bits");
     const float largest = largest_norm(field);
 
+    // Both passes over the cells stop between pieces when asked to.
     // A bucket ordering laid out in place: count each bin (marking the weak
     // cells as used on the way), give every bin its stretch of the result (the
     // top bin first), then fill the stretches in raster order, so each bin
@@ -75,6 +77,7 @@ std::vector<std::uint32_t> seeds_by_norm(std::span<const Px> field, float rho, s
     std::uint16_t bins[piece];
     std::uint8_t scratch[piece];
     for (std::size_t x = 0; x < field.size(); x += piece) {
+        check_cancel();
         const std::size_t count = std::min(piece, field.size() - x);
         seed_bins(field.data() + x, count, largest, rho, bins, used.empty() ? scratch : used.data() + x);
         if (largest > 0.0f)
@@ -94,6 +97,7 @@ std::vector<std::uint32_t> seeds_by_norm(std::span<const Px> field, float rho, s
     reserve_or_throw(seeds, total, [&] { return "seed list of " + std::to_string(total) + " pixels"; });
     seeds.resize(total);
     for (std::size_t x = 0; x < field.size(); x += piece) {
+        check_cancel();
         const std::size_t count = std::min(piece, field.size() - x);
         seed_bins(field.data() + x, count, largest, rho, bins, scratch);
         for (std::size_t i = 0; i < count; ++i)

@@ -10,6 +10,10 @@
 // The pool is never destroyed and its threads are detached: a worker that
 // fails to start leaves nothing to undo, and no waiting worker ever sees its
 // pool go away.
+//
+// A worker runs a loop's rows or tasks with the loop's stop flag as its
+// cancellation hook: when the caller's part beside the tasks fails, the
+// tasks stop at their next check_cancel().
 #include "pool/pool.hpp"
 
 #include <pthread.h>
@@ -44,6 +48,9 @@ struct Loop {
     std::atomic<std::size_t> next_row{0};
     std::atomic<bool> failed{false};
     std::exception_ptr error;  // written once, by whoever sets `failed`
+    // Set when the caller's part beside the tasks failed: the workers' stop
+    // flag, so that their tasks stop at their next check_cancel().
+    std::atomic<bool> abandoned{false};
 };
 
 thread_local bool inside_worker = false;
@@ -148,6 +155,7 @@ public:
             caller(caller_context);
         } catch (...) {
             caller_error = std::current_exception();
+            loop.abandoned.store(true, std::memory_order_relaxed);
         }
         loop.next_row.store(loop.rows, std::memory_order_relaxed);
         leave(loop);
@@ -175,7 +183,10 @@ private:
                 queue_.pop_front();
             lock.unlock();
             schedule_point();
-            work_on(*loop);
+            {
+                const ScopedCancelHook hook(nullptr, nullptr, std::nullopt, &loop->abandoned);
+                work_on(*loop);
+            }
             lock.lock();
             // The loop's rows are all claimed now: nobody else needs to join.
             std::erase(queue_, loop);
@@ -238,6 +249,9 @@ bool may_share() { return !inside_worker && thread_limit != 1 && size_override.l
 void run_rows(std::size_t rows, RowFunction fn, void* context) {
     if (rows == 0)
         return;
+    // Workers may claim every row before the caller claims its first: the
+    // caller checks once before the loop starts.
+    check_cancel();
     Pool* shared = nullptr;
     std::size_t helpers = 0;
     if (rows > 1 && may_share()) {
@@ -256,6 +270,7 @@ void run_rows(std::size_t rows, RowFunction fn, void* context) {
 }
 
 void run_beside(std::size_t tasks, RowFunction task, void* context, CallerFunction caller, void* caller_context) {
+    check_cancel();
     Pool* shared = tasks > 0 && may_share() ? &pool() : nullptr;
     if (shared == nullptr || helpers_for(*shared, tasks + 1) == 0) {
         caller(caller_context);

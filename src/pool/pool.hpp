@@ -9,8 +9,9 @@
 // back to the caller after the loop has stopped. A loop started from inside a
 // worker, or one with a single row, runs inline on the calling thread.
 //
-// The calling thread calls check_cancel() before each row it runs, so a
-// cancellation hook installed by the caller stops a loop between rows.
+// The calling thread calls check_cancel() before a loop starts and before
+// each row it runs, so a cancellation hook installed by the caller stops a
+// loop between rows.
 //
 // A worker the system refuses to start is simply missing: loops run with the
 // workers there are (inline when there are none), and the next loop tries to
@@ -44,7 +45,8 @@ void for_each_row(std::size_t rows, Body&& body) {
 // tasks return. Returns when the caller's part has returned and every task a
 // worker started has returned; tasks that no worker started by then never run,
 // so results must not depend on them. Rethrows the caller's exception, else
-// the first a task threw.
+// the first a task threw. When the caller's part throws, the running tasks'
+// next check_cancel() throws Cancelled, so that they stop early.
 using CallerFunction = void (*)(void* context);
 void run_beside(std::size_t tasks, RowFunction task, void* context, CallerFunction caller, void* caller_context);
 

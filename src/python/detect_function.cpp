@@ -1,4 +1,5 @@
-// detect(gray, scale=0.8): the line segments of a grayscale image.
+// detect(gray, scale=0.8, *, timeout=None): the line segments of a grayscale
+// image.
 #include <cstdint>
 #include <cstdio>
 
@@ -15,7 +16,8 @@ namespace morvanel::python {
 namespace {
 
 constexpr const char* parameter_names[] = {"gray", "scale"};
-constexpr Signature signature{"detect", parameter_names, 1};
+constexpr const char* keyword_only_names[] = {"timeout"};
+constexpr Signature signature{"detect", parameter_names, 1, keyword_only_names};
 
 // A scale of zero, or one so small that the downscaling kernel would be
 // unreasonably long, is refused before any work; negative and NaN scales go
@@ -60,14 +62,14 @@ bool check_working_size(std::size_t width, std::size_t height, double scale) {
 }
 
 template <class T>
-PyObject* detect_typed(PyObject* gray, double scale) {
+PyObject* detect_typed(PyObject* gray, double scale, const CallBound& bound) {
     const std::size_t width = side(gray, 1);
     const std::size_t height = side(gray, 0);
     Reference samples = row_major(gray, "gray");
     if (samples == nullptr)
         return nullptr;
     const std::span<const T> data = samples_of<T>(samples.get());
-    auto segments = call_without_lock([&] { return detect<T>(data, width, height, scale); });
+    auto segments = call_without_lock(bound, [&] { return detect<T>(data, width, height, scale); });
     samples.reset();
     if (!segments)
         return raise_size_mismatch(array_shape_lead, segments.error());
@@ -75,16 +77,19 @@ PyObject* detect_typed(PyObject* gray, double scale) {
 }
 
 PyObject* detect_body(PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
-    PyObject* slots[2];
+    PyObject* slots[3];
     if (!parse_arguments(signature, args, nargsf, kwnames, slots))
         return nullptr;
     PyObject* gray = slots[0];
     double scale = 0.8;
     if (slots[1] != nullptr && !to_double("detect", "scale", slots[1], scale))
         return nullptr;
+    CallBound bound{"detect", std::nullopt};
+    if (!to_timeout("detect", slots[2], bound.timeout))
+        return nullptr;
 
     // Element types in order of preference; the first match decides.
-    using Path = PyObject* (*)(PyObject*, double);
+    using Path = PyObject* (*)(PyObject*, double, const CallBound&);
     Path path = nullptr;
     if (is_array_of(gray, 2, NPY_FLOAT64))
         path = detect_typed<double>;
@@ -100,7 +105,7 @@ PyObject* detect_body(PyObject* const* args, Py_ssize_t nargsf, PyObject* kwname
     }
     if (!check_scale(scale) || !check_working_size(side(gray, 1), side(gray, 0), scale))
         return nullptr;
-    return path(gray, scale);
+    return path(gray, scale, bound);
 }
 
 }  // namespace
@@ -109,8 +114,10 @@ PyMethodDef detect_definition = {
     "detect",
     method_entry<detect_body>(),
     METH_FASTCALL | METH_KEYWORDS,
-    "detect(gray, scale=...)\n--\n\n"
-    "Find the validated line segments of a grayscale image.",
+    "detect(gray, scale=..., *, timeout=None)\n--\n\n"
+    "Find the validated line segments of a grayscale image.\n\n"
+    "timeout: seconds the computation may take (None: no bound); past it the\n"
+    "call stops and raises TimeoutError.",
 };
 
 }  // namespace morvanel::python

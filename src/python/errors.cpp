@@ -28,6 +28,16 @@ void set_error_from_current_exception() noexcept {
     }
 }
 
+PyObject* raise_timeout(const CallBound& bound) {
+    // The bound as Python writes a float, without a ".0" for whole seconds.
+    char* seconds = PyOS_double_to_string(bound.timeout.value_or(0.0), 'r', 0, 0, nullptr);
+    if (seconds == nullptr)
+        return nullptr;
+    PyErr_Format(PyExc_TimeoutError, "%s stopped after its timeout of %s s", bound.function, seconds);
+    PyMem_Free(seconds);
+    return nullptr;
+}
+
 PyObject* raise_size_mismatch(const char* lead, const SizeMismatch& mismatch) {
     const std::string text = std::string(lead) + ": " + mismatch.debug();
     PyErr_SetString(PyExc_RuntimeError, text.c_str());

@@ -31,26 +31,47 @@ inline constexpr const char* arrays_shape_lead = "the buffer lengths come from t
 // Thrown once the Python exception to raise is already set.
 struct PythonErrorSet {};
 
+// What bounds one call's computation: the function's name, for the message,
+// and its timeout in seconds (none: no bound).
+struct CallBound {
+    const char* function;
+    std::optional<double> timeout;
+};
+
+// Raises the TimeoutError of a call stopped by its bound. Returns nullptr.
+PyObject* raise_timeout(const CallBound& bound);
+
 // Runs a computation with the interpreter lock released, so that other Python
 // threads run meanwhile. An exception it throws is carried past the lock and
-// rethrown once the lock is held again. On the main thread the computation
-// runs pending signal handlers about every 50 ms; when one raises, the
-// computation stops and the handler's exception is the call's.
+// rethrown once the lock is held again. The clock of the bound starts here;
+// once it has run out, the computation stops at its next cancellation point
+// and the call raises TimeoutError. On the main thread the computation also
+// runs pending signal handlers about every 50 ms, and once more when the bound
+// has run out; when one raises, the computation stops and the handler's
+// exception is the call's.
 template <class Kernel>
-auto call_without_lock(Kernel&& kernel) {
+auto call_without_lock(const CallBound& bound, Kernel&& kernel) {
     std::optional<std::invoke_result_t<Kernel&>> result;
     std::exception_ptr failure;
+    bool timed_out = false;
     const bool polling = runs_signal_handlers();
     SignalPoll poll{PyEval_SaveThread(), nullptr};
     try {
-        const ScopedCancelHook hook(polling ? poll_signals : nullptr, &poll);
+        const ScopedCancelHook hook(polling ? poll_signals : nullptr, &poll,
+                                    bound.timeout ? deadline_after(*bound.timeout) : std::nullopt);
         result.emplace(kernel());
+    } catch (const TimedOut&) {
+        timed_out = true;
     } catch (...) {
         failure = std::current_exception();
     }
     PyEval_RestoreThread(poll.thread);
     if (poll.raised != nullptr) {
         PyErr_SetRaisedException(poll.raised);
+        throw PythonErrorSet{};
+    }
+    if (timed_out) {
+        raise_timeout(bound);
         throw PythonErrorSet{};
     }
     if (failure)

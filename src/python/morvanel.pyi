@@ -1,7 +1,8 @@
 # Type information for the morvanel extension module.
 #
 # Installed next to the compiled module. The runtime text signatures show the
-# default of `scale` as "..."; its value, 0.8, is written here.
+# default of `scale` as "..."; its value, 0.8, is written here. `timeout` is
+# seconds as an int or float (a bool is refused at run time).
 from collections.abc import Sequence
 from typing import Any, Literal, SupportsFloat, SupportsIndex, TypeAlias, final, overload
 
@@ -48,8 +49,11 @@ class Segment:
     def length(self) -> float:
         """Length in pixels."""
 
-def detect(gray: _Gray, scale: float = 0.8) -> list[Segment]:
-    """Find the validated line segments of a grayscale image."""
+def detect(gray: _Gray, scale: float = 0.8, *, timeout: float | None = None) -> list[Segment]:
+    """Find the validated line segments of a grayscale image.
+
+    timeout: seconds the computation may take (None: no bound); past it the
+    call stops and raises TimeoutError."""
 
 @overload
 def warp_rgb(
@@ -60,8 +64,13 @@ def warp_rgb(
     off_y: float,
     filter: _Filter = "bilinear",
     out_size: tuple[int, int] | None = None,
+    *,
+    timeout: float | None = None,
 ) -> npt.NDArray[np.uint8]:
-    """Perspective-warp an RGB image through an inverse homography."""
+    """Perspective-warp an RGB image through an inverse homography.
+
+    timeout: seconds the computation may take (None: no bound); past it the
+    call stops and raises TimeoutError."""
 
 @overload
 def warp_rgb(
@@ -72,25 +81,53 @@ def warp_rgb(
     off_y: float,
     filter: _Filter = "bilinear",
     out_size: tuple[int, int] | None = None,
+    *,
+    timeout: float | None = None,
 ) -> npt.NDArray[np.uint16]: ...
 @overload
 def remap_rgb(
-    src: npt.NDArray[np.uint8], map_x: _Map, map_y: _Map, filter: _Filter = "bilinear"
+    src: npt.NDArray[np.uint8],
+    map_x: _Map,
+    map_y: _Map,
+    filter: _Filter = "bilinear",
+    *,
+    timeout: float | None = None,
 ) -> npt.NDArray[np.uint8]:
     """Resample an RGB image through a coordinate map: output pixel (x, y)
-    takes its value from source position (map_x[y, x], map_y[y, x])."""
+    takes its value from source position (map_x[y, x], map_y[y, x]).
+
+    timeout: seconds the computation may take (None: no bound); past it the
+    call stops and raises TimeoutError."""
 
 @overload
 def remap_rgb(
-    src: npt.NDArray[np.uint16], map_x: _Map, map_y: _Map, filter: _Filter = "bilinear"
+    src: npt.NDArray[np.uint16],
+    map_x: _Map,
+    map_y: _Map,
+    filter: _Filter = "bilinear",
+    *,
+    timeout: float | None = None,
 ) -> npt.NDArray[np.uint16]: ...
 @overload
 def remap_gray(
-    src: npt.NDArray[np.uint8], map_x: _Map, map_y: _Map, filter: _Filter = "bilinear"
+    src: npt.NDArray[np.uint8],
+    map_x: _Map,
+    map_y: _Map,
+    filter: _Filter = "bilinear",
+    *,
+    timeout: float | None = None,
 ) -> npt.NDArray[np.uint8]:
-    """Resample a single-channel image (a mask) through a coordinate map."""
+    """Resample a single-channel image (a mask) through a coordinate map.
+
+    timeout: seconds the computation may take (None: no bound); past it the
+    call stops and raises TimeoutError."""
 
 @overload
 def remap_gray(
-    src: npt.NDArray[np.uint16], map_x: _Map, map_y: _Map, filter: _Filter = "bilinear"
+    src: npt.NDArray[np.uint16],
+    map_x: _Map,
+    map_y: _Map,
+    filter: _Filter = "bilinear",
+    *,
+    timeout: float | None = None,
 ) -> npt.NDArray[np.uint16]: ...

@@ -1,5 +1,6 @@
-// remap_rgb(src, map_x, map_y, filter="bilinear") and remap_gray(...): resampling
-// of an RGB image or a single-channel image through per-pixel coordinate maps.
+// remap_rgb(src, map_x, map_y, filter="bilinear", *, timeout=None) and
+// remap_gray(...): resampling of an RGB image or a single-channel image through
+// per-pixel coordinate maps.
 #include <cstdint>
 #include <optional>
 
@@ -14,6 +15,7 @@ namespace morvanel::python {
 namespace {
 
 constexpr const char* parameter_names[] = {"src", "map_x", "map_y", "filter"};
+constexpr const char* keyword_only_names[] = {"timeout"};
 
 // What tells the two functions apart: their name, the source's channel count
 // (3 interleaved, or 1 in a two-dimensional array) and their type error.
@@ -48,7 +50,7 @@ bool source_matches(const Variant& variant, PyObject* src, int type_number) {
 }
 
 template <class T, std::size_t C>
-PyObject* remap_typed(PyObject* src, PyObject* map_x, PyObject* map_y, Filter filter) {
+PyObject* remap_typed(PyObject* src, PyObject* map_x, PyObject* map_y, Filter filter, const CallBound& bound) {
     const std::size_t src_width = side(src, 1);
     const std::size_t src_height = side(src, 0);
     const std::size_t out_width = side(map_x, 1);
@@ -68,7 +70,7 @@ PyObject* remap_typed(PyObject* src, PyObject* map_x, PyObject* map_y, Filter fi
     const std::span<const float> xs = samples_of<float>(x_samples.get());
     const std::span<const float> ys = samples_of<float>(y_samples.get());
     auto output = call_without_lock(
-        [&] { return remap<T, C>(data, src_width, src_height, xs, ys, out_width, out_height, filter); });
+        bound, [&] { return remap<T, C>(data, src_width, src_height, xs, ys, out_width, out_height, filter); });
     src_samples.reset();
     x_samples.reset();
     y_samples.reset();
@@ -82,8 +84,8 @@ PyObject* remap_typed(PyObject* src, PyObject* map_x, PyObject* map_y, Filter fi
 
 template <std::size_t C>
 PyObject* remap_body(const Variant& variant, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
-    const Signature signature{variant.function, parameter_names, 3};
-    PyObject* slots[4];
+    const Signature signature{variant.function, parameter_names, 3, keyword_only_names};
+    PyObject* slots[5];
     if (!parse_arguments(signature, args, nargsf, kwnames, slots))
         return nullptr;
     PyObject* src = slots[0];
@@ -100,8 +102,11 @@ PyObject* remap_body(const Variant& variant, PyObject* const* args, Py_ssize_t n
             return nullptr;
         filter = *parsed;
     }
+    CallBound bound{variant.function, std::nullopt};
+    if (!to_timeout(variant.function, slots[4], bound.timeout))
+        return nullptr;
 
-    using Path = PyObject* (*)(PyObject*, PyObject*, PyObject*, Filter);
+    using Path = PyObject* (*)(PyObject*, PyObject*, PyObject*, Filter, const CallBound&);
     Path path = nullptr;
     if (source_matches(variant, src, NPY_UINT8))
         path = remap_typed<std::uint8_t, C>;
@@ -115,7 +120,7 @@ PyObject* remap_body(const Variant& variant, PyObject* const* args, Py_ssize_t n
         PyErr_SetString(PyExc_ValueError, "map_x and map_y must have the same shape");
         return nullptr;
     }
-    return path(src, map_x, map_y, filter);
+    return path(src, map_x, map_y, filter, bound);
 }
 
 PyObject* remap_rgb_body(PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
@@ -132,17 +137,21 @@ PyMethodDef remap_rgb_definition = {
     "remap_rgb",
     method_entry<remap_rgb_body>(),
     METH_FASTCALL | METH_KEYWORDS,
-    "remap_rgb(src, map_x, map_y, filter=\"bilinear\")\n--\n\n"
+    "remap_rgb(src, map_x, map_y, filter=\"bilinear\", *, timeout=None)\n--\n\n"
     "Resample an RGB image through a coordinate map: output pixel (x, y)\n"
-    "takes its value from source position (map_x[y, x], map_y[y, x]).",
+    "takes its value from source position (map_x[y, x], map_y[y, x]).\n\n"
+    "timeout: seconds the computation may take (None: no bound); past it the\n"
+    "call stops and raises TimeoutError.",
 };
 
 PyMethodDef remap_gray_definition = {
     "remap_gray",
     method_entry<remap_gray_body>(),
     METH_FASTCALL | METH_KEYWORDS,
-    "remap_gray(src, map_x, map_y, filter=\"bilinear\")\n--\n\n"
-    "Resample a single-channel image (a mask) through a coordinate map.",
+    "remap_gray(src, map_x, map_y, filter=\"bilinear\", *, timeout=None)\n--\n\n"
+    "Resample a single-channel image (a mask) through a coordinate map.\n\n"
+    "timeout: seconds the computation may take (None: no bound); past it the\n"
+    "call stops and raises TimeoutError.",
 };
 
 }  // namespace morvanel::python

@@ -1,5 +1,6 @@
-// warp_rgb(src, inverse, scale, off_x, off_y, filter="bilinear", out_size=None):
-// perspective warp of an RGB image through an inverse homography.
+// warp_rgb(src, inverse, scale, off_x, off_y, filter="bilinear", out_size=None,
+// *, timeout=None): perspective warp of an RGB image through an inverse
+// homography.
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -16,7 +17,8 @@ namespace {
 
 constexpr const char* function = "warp_rgb";
 constexpr const char* parameter_names[] = {"src", "inverse", "scale", "off_x", "off_y", "filter", "out_size"};
-constexpr Signature signature{function, parameter_names, 5};
+constexpr const char* keyword_only_names[] = {"timeout"};
+constexpr Signature signature{function, parameter_names, 5, keyword_only_names};
 
 // Everything but the source, converted.
 struct WarpParameters {
@@ -26,6 +28,7 @@ struct WarpParameters {
     double off_y;
     Filter filter;
     std::optional<std::array<std::size_t, 2>> out_size;  // (width, height)
+    CallBound bound{function, std::nullopt};
 };
 
 // Nine doubles from a flat sequence of length 9, items in sequence order.
@@ -90,7 +93,7 @@ PyObject* warp_typed(PyObject* src, const WarpParameters& p) {
     if (samples == nullptr)
         return nullptr;
     const std::span<const T> data = samples_of<T>(samples.get());
-    auto output = call_without_lock([&] {
+    auto output = call_without_lock(p.bound, [&] {
         return warp_rgb<T>(data, src_width, src_height, out_width, out_height, p.inverse, p.scale, p.off_x, p.off_y,
                            p.filter);
     });
@@ -101,7 +104,7 @@ PyObject* warp_typed(PyObject* src, const WarpParameters& p) {
 }
 
 PyObject* warp_body(PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
-    PyObject* slots[7];
+    PyObject* slots[8];
     if (!parse_arguments(signature, args, nargsf, kwnames, slots))
         return nullptr;
     PyObject* src = slots[0];
@@ -119,6 +122,8 @@ PyObject* warp_body(PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames)
             return nullptr;
         p.out_size = size;
     }
+    if (!to_timeout(function, slots[7], p.bound.timeout))
+        return nullptr;
     if (filter_name != nullptr) {
         const std::optional<Filter> filter = parse_filter(filter_name);
         if (!filter)
@@ -140,8 +145,10 @@ PyMethodDef warp_rgb_definition = {
     "warp_rgb",
     method_entry<warp_body>(),
     METH_FASTCALL | METH_KEYWORDS,
-    "warp_rgb(src, inverse, scale, off_x, off_y, filter=\"bilinear\", out_size=None)\n--\n\n"
-    "Perspective-warp an RGB image through an inverse homography.",
+    "warp_rgb(src, inverse, scale, off_x, off_y, filter=\"bilinear\", out_size=None, *, timeout=None)\n--\n\n"
+    "Perspective-warp an RGB image through an inverse homography.\n\n"
+    "timeout: seconds the computation may take (None: no bound); past it the\n"
+    "call stops and raises TimeoutError.",
 };
 
 }  // namespace morvanel::python

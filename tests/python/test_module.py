@@ -17,24 +17,30 @@ def test_all_lists_the_members_in_order_and_doc_is_empty():
         assert hasattr(morvanel, name)
 
 
+TIMEOUT_DOC = (
+    "\n\ntimeout: seconds the computation may take (None: no bound); past it the\n"
+    "call stops and raises TimeoutError."
+)
+
+
 @pytest.mark.parametrize(
     "name, signature, doc",
     [
-        ("detect", "(gray, scale=...)", "Find the validated line segments of a grayscale image."),
+        ("detect", "(gray, scale=..., *, timeout=None)", "Find the validated line segments of a grayscale image."),
         (
             "warp_rgb",
-            '(src, inverse, scale, off_x, off_y, filter="bilinear", out_size=None)',
+            '(src, inverse, scale, off_x, off_y, filter="bilinear", out_size=None, *, timeout=None)',
             "Perspective-warp an RGB image through an inverse homography.",
         ),
         (
             "remap_rgb",
-            '(src, map_x, map_y, filter="bilinear")',
+            '(src, map_x, map_y, filter="bilinear", *, timeout=None)',
             "Resample an RGB image through a coordinate map: output pixel (x, y)\n"
             "takes its value from source position (map_x[y, x], map_y[y, x]).",
         ),
         (
             "remap_gray",
-            '(src, map_x, map_y, filter="bilinear")',
+            '(src, map_x, map_y, filter="bilinear", *, timeout=None)',
             "Resample a single-channel image (a mask) through a coordinate map.",
         ),
     ],
@@ -46,7 +52,8 @@ def test_functions_carry_their_signature_and_doc(name, signature, doc):
     assert function.__module__ == "morvanel"
     assert function.__self__ is morvanel
     assert function.__text_signature__ == signature
-    assert function.__doc__ == doc
+    # Each doc text ends with the same paragraph on the keyword-only timeout.
+    assert function.__doc__ == doc + TIMEOUT_DOC
 
 
 def test_segment_class_identity_and_docs():

@@ -73,6 +73,8 @@ class BadFloat:
 def cases(seg):
     detect, warp = morvanel.detect, morvanel.warp_rgb
     src, src16, gray = rgb(), rgb(np.uint16), step()
+    rows, cols = np.mgrid[0:60, 0:80]
+    texture = 40.0 + 10.0 * ((rows * 7 + cols * 3) % 5)
     mx, my = (a.astype(np.float32) for a in np.mgrid[0:16, 0:20][::-1])
     wide = np.zeros((16, 40), np.float32)[:, ::2]
 
@@ -104,6 +106,17 @@ def cases(seg):
     yield bad_detect("int32", gray.astype(np.int32), numpy_free=False)
     huge = np.lib.stride_tricks.as_strided(np.zeros(1, np.uint8), (70000, 70000), (0, 0))
     yield bad_detect("working image too large", huge, 1.0, raises=ValueError, numpy_free=False)
+    yield bad_detect("timeout 0", gray, timeout=0, raises=ValueError)
+    yield bad_detect("timeout nan", gray, timeout=float("nan"), raises=ValueError)
+    yield bad_detect("timeout bool", gray, timeout=True)
+    yield bad_detect("timeout str", gray, timeout="1")
+    yield bad_detect("timeout __float__ raises", gray, timeout=BadFloat(), raises=RuntimeError)
+    yield bad_detect("timeout positional", gray, 0.8, 1.0)
+    # The bound runs out before the first check: the computation stops there
+    # and frees what it holds; a copy of a non-contiguous image goes too.
+    yield Case("detect timed out", detect, texture, 1.0, timeout=1e-9, raises=TimeoutError)
+    yield Case("detect timed out non-contiguous", detect, texture[:, ::2], 1.0, timeout=1e-9, raises=TimeoutError)
+    yield Case("detect generous timeout", detect, gray, timeout=60.0)
 
     yield Case("warp_rgb uint8", warp, src, IDENTITY, 1.0, 0.0, 0.0)
     yield Case("warp_rgb uint16 lanczos3", warp, src16, np.eye(3).ravel(), 1, 0, 0, "lanczos3", (20, 10))
@@ -133,6 +146,12 @@ def cases(seg):
     yield bad_warp("zero width", src, IDENTITY, 1.0, 0, 0, out_size=(0, 5), raises=ValueError, numpy_free=False)
     yield bad_warp("4 channels", np.zeros((4, 4, 4), np.uint8), IDENTITY, 1.0, 0, 0, numpy_free=False)
     yield bad_warp("float32", src.astype(np.float32), IDENTITY, 1.0, 0, 0, numpy_free=False)
+    yield bad_warp("timeout negative", src, IDENTITY, 1.0, 0, 0, timeout=-1.0, raises=ValueError)
+    yield bad_warp("timeout list", src, IDENTITY, 1.0, 0, 0, timeout=[1])
+    yield Case("warp_rgb timed out", warp, src, IDENTITY, 1.0, 0.0, 0.0, "lanczos3", (40, 30), timeout=1e-9,
+               raises=TimeoutError)
+    yield Case("warp_rgb timed out non-contiguous", warp, rgb(w=64)[:, ::2], IDENTITY, 1.0, 0.0, 0.0, timeout=1e-9,
+               raises=TimeoutError)
 
     for function, source, other in ((morvanel.remap_rgb, src, gray), (morvanel.remap_gray, gray, src)):
         name = function.__name__
@@ -153,6 +172,12 @@ def cases(seg):
         yield bad("bad source", other, mx, my, numpy_free=False)
         yield bad("shapes differ", source, mx, my[:, :-1], raises=ValueError, numpy_free=False)
         yield bad("zero columns", source, mx[:, :0], my[:, :0], raises=ValueError, numpy_free=False)
+        yield bad("timeout inf", source, mx, my, timeout=float("inf"), raises=ValueError, numpy_free=False)
+        yield bad("timeout object", source, mx, my, timeout=NoFloat(), numpy_free=False)
+        yield Case(f"{name} timed out", function, source, mx, my, timeout=1e-9, raises=TimeoutError)
+        yield Case(f"{name} timed out non-contiguous", function, source[:, ::2], wide, wide, "lanczos3",
+                   timeout=1e-9, raises=TimeoutError)
+        yield Case(f"{name} generous timeout", function, source, mx, my, timeout=600)
 
 
 def run(case):

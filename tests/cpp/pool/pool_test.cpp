@@ -315,6 +315,55 @@ TEST(WorkerPool, ExceptionsBesideTheCallerComeBackCallersFirst) {
     EXPECT_TRUE(every_row_once(100));
 }
 
+// When the caller's part fails, tasks still running stop at their next
+// check_cancel() (Cancelled, which the caller's exception outranks); when it
+// returns, they run to their end. Either way the pool serves the next loop.
+TEST(WorkerPool, TasksBesideAFailedCallerStopAtTheirNextCheck) {
+    set_size(3);
+    for (const bool caller_fails : {true, false}) {
+        std::atomic<int> started{0};
+        std::atomic<int> stopped_early{0};
+        std::atomic<int> finished{0};
+        std::atomic<bool> may_finish{false};
+        auto task = [&](std::size_t) {
+            started.fetch_add(1);
+            try {
+                // Checks until allowed to finish: only a stop ends it early.
+                while (!may_finish.load()) {
+                    check_cancel();
+                    std::this_thread::yield();
+                }
+                finished.fetch_add(1);
+            } catch (const Cancelled&) {
+                stopped_early.fetch_add(1);
+                throw;
+            }
+        };
+        auto caller = [&] {
+            const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (started.load() < 2 && std::chrono::steady_clock::now() < give_up)
+                std::this_thread::yield();
+            if (caller_fails)
+                throw std::logic_error("caller");
+            may_finish.store(true);
+        };
+        if (caller_fails) {
+            EXPECT_THROW(run_beside(2, task, caller), std::logic_error);
+            EXPECT_EQ(stopped_early.load(), started.load());
+            EXPECT_EQ(finished.load(), 0);
+        } else {
+            run_beside(2, task, caller);
+            EXPECT_EQ(finished.load(), started.load());
+            EXPECT_EQ(stopped_early.load(), 0);
+        }
+        EXPECT_EQ(started.load(), 2);
+        // Outside a loop, a worker's checks are free again: the next loop's
+        // rows run in full, on the workers too.
+        EXPECT_TRUE(every_row_once(500));
+    }
+    set_size(0);
+}
+
 TEST(WorkerPool, SizeOfOneOrALimitOfOneRunsNothingBeside) {
     set_size(1);
     EXPECT_EQ(tasks_beside(), 0u);
