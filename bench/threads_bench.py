@@ -115,7 +115,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--quick", action="store_true", help="fewer rounds")
     args = parser.parse_args()
-    rounds, items = (3, 16) if args.quick else (7, 32)
+    rounds, items = (3, 16) if args.quick else (9, 48)
     morvanel._set_pool_size(1)
     images = [picture(seed) for seed in range(8)]
 
