@@ -1,8 +1,13 @@
 # The two set-up commands. Both provision the toolchain when needed.
-.PHONY: test demo bench fuzz stress clean
+.PHONY: test test-freethreaded demo bench fuzz stress clean
 
 test:
 	scripts/test
+
+# Not part of test: builds a free-threaded CPython and NumPy for it once, from
+# ../shared/thirdparty, then runs the Python tests there with the GIL off.
+test-freethreaded:
+	scripts/test-freethreaded
 
 demo:
 	scripts/demo

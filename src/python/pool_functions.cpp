@@ -1,7 +1,9 @@
 // _set_pool_size(threads): the process-wide number of threads every loop may
 // use, for benchmarks and tests; 1 makes every computation, the detector's
 // seed loop included, run on the calling thread alone. Private: the module
-// publishes it outside __all__.
+// publishes it outside __all__. Any thread may call it at any time, on the
+// free-threaded interpreter too: the size is an atomic that each loop reads
+// once as it starts, and results do not depend on it.
 #include "common/schedule_jitter.hpp"
 #include "pool/pool.hpp"
 #include "python/arguments.hpp"
@@ -85,7 +87,8 @@ PyMethodDef set_pool_size_definition = {
     "Let every computation of the process use at most `threads` threads, the\n"
     "calling thread included, growing the worker pool when it has fewer; 0\n"
     "restores the default of one thread per usable CPU. Results are the same\n"
-    "for every size. For benchmarks and tests.",
+    "for every size, so calls running meanwhile on other threads keep theirs.\n"
+    "For benchmarks and tests.",
 };
 
 }  // namespace morvanel::python

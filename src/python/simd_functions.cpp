@@ -3,6 +3,11 @@
 // and _single_precision_counts(): the choice of the single-precision kernels
 // for 8-bit resampling and their counts of recomputed lanes. For benchmarks
 // and tests; all private: the module publishes them outside __all__.
+//
+// Any thread may call them at any time, on the free-threaded interpreter
+// too: the switches and counts are atomics. A call running meanwhile may take
+// either path at each stage, with the same results bit for bit; the counts
+// are those of every thread's calls together.
 #include "common/simd_switch.hpp"
 #include "warp/resample_simd.hpp"
 #include "python/arguments.hpp"

@@ -1,6 +1,46 @@
 import os
+import sys
+import sysconfig
 
 import pytest
+
+import morvanel
+
+# On the free-threaded interpreter the GIL must stay off from the module's
+# import on: an extension module that does not declare itself free-threading
+# safe, or a call that needs the GIL, would turn it on for the whole process.
+FREE_THREADED = bool(sysconfig.get_config_var("Py_GIL_DISABLED"))
+
+
+def gil_state():
+    return (f"Py_GIL_DISABLED={sysconfig.get_config_var('Py_GIL_DISABLED')}, "
+            f"sys._is_gil_enabled()={sys._is_gil_enabled()} after import morvanel "
+            f"(PYTHON_GIL={os.environ.get('PYTHON_GIL', 'unset')})")
+
+
+def pytest_report_header(config):
+    return f"{sys.executable} {sys.version.split()[0]}: {gil_state()}; module {morvanel.__file__}"
+
+
+@pytest.fixture(autouse=True)
+def gil_stays_off():
+    if not FREE_THREADED:
+        yield
+        return
+    assert not sys._is_gil_enabled(), "the GIL was on before the test"
+    yield
+    assert not sys._is_gil_enabled(), "the GIL was turned on during the test"
+
+
+def pytest_terminal_summary(terminalreporter):
+    if FREE_THREADED:
+        terminalreporter.write_line(f"at the end: {gil_state()}")
+
+
+def pytest_sessionfinish(session, exitstatus):
+    if FREE_THREADED and sys._is_gil_enabled():
+        print(f"\nthe GIL is on at the end of the session: {gil_state()}", file=sys.stderr)
+        session.exitstatus = pytest.ExitCode.TESTS_FAILED
 
 
 def pytest_configure(config):

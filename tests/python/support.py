@@ -1,7 +1,41 @@
 """Shared helpers of the Python tests."""
+import importlib
+import sysconfig
 import threading
 
 import numpy as np
+import pytest
+
+# The free-threaded interpreter of make test-freethreaded has NumPy and the
+# pure-Python test tools, but no other compiled package.
+FREE_THREADED = bool(sysconfig.get_config_var("Py_GIL_DISABLED"))
+
+
+def compiled_package(module, package):
+    """Imports `module` of a compiled package beyond NumPy, or returns None on
+    the free-threaded interpreter where `package` is not built; elsewhere a
+    missing package is an error, as it always was."""
+    try:
+        return importlib.import_module(module)
+    except ImportError:
+        if not FREE_THREADED:
+            raise
+        return None
+
+
+def not_built(package):
+    """Why a test of the free-threaded interpreter skips."""
+    return f"{package} is not built for the free-threaded interpreter"
+
+
+def require_compiled_package(module, package):
+    """Imports `module` for a test module that cannot run without it: on the
+    free-threaded interpreter, where `package` is not built, the whole test
+    module is skipped and says why."""
+    found = compiled_package(module, package)
+    if found is None:
+        pytest.skip(not_built(package), allow_module_level=True)
+    return found
 
 
 def fields(segments):

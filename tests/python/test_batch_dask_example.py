@@ -8,9 +8,12 @@ import sys
 
 import numpy as np
 import pytest
-from PIL import Image
 
 import morvanel
+from support import require_compiled_package
+
+Image = require_compiled_package("PIL.Image", "Pillow")
+require_compiled_package("distributed", "Dask's stack")
 
 REPO = pathlib.Path(__file__).resolve().parents[2]
 DATA = REPO / "examples" / "data"

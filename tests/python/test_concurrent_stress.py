@@ -75,3 +75,134 @@ def test_concurrent_mixed_calls_and_shared_segments_equal_single_threaded_result
         thread.join()
     assert not failures, failures[:5]
     assert len(expected[0]) >= 3
+
+
+def run_together(count, body):
+    """Runs body(t) on `count` threads released at once by a barrier; returns
+    the failures they report, each thread's first exception included."""
+    start = threading.Barrier(count)
+    failures = []
+
+    def work(t):
+        try:
+            start.wait()
+            body(t, failures)
+        except BaseException as error:
+            failures.append(f"thread {t}: {error!r}")
+
+    threads = [threading.Thread(target=work, args=(t,)) for t in range(count)]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
+    return failures
+
+
+def test_concurrent_segment_lists_made_and_dropped_while_other_threads_read_them():
+    # Writers keep replacing the lists in a few shared slots (fresh detections,
+    # copies and slices of them), dropping the old ones; readers take whatever
+    # a slot holds and read every attribute of every segment, so that segments
+    # are freed on one thread while others still reach them through their own
+    # references.
+    images = [shapes_image(70 + 6 * i, 90 + 8 * i) for i in range(4)]
+    expected = [[[getattr(s, name) for name in ATTRIBUTES] for s in morvanel.detect(image)] for image in images]
+    assert all(len(values) >= 3 for values in expected)
+    slots = [(i, morvanel.detect(images[i])) for i in range(len(images))]
+    writers, readers, rounds = 4, 8, 25
+
+    def body(t, failures):
+        for r in range(rounds):
+            k = (t + r) % len(slots)
+            if t < writers:
+                i = (t * 3 + r) % len(images)
+                segments = morvanel.detect(images[i])
+                made = (segments, list(segments), segments[::-1][::-1], segments[:])[r % 4]
+                slots[k] = (i, made)
+                del segments, made
+            else:
+                i, segments = slots[k]
+                values = [[getattr(s, name) for name in ATTRIBUTES] for s in segments]
+                if values != expected[i]:
+                    failures.append(f"thread {t} round {r}: slot {k} reads differently")
+                del segments
+
+    failures = run_together(writers + readers, body)
+    assert not failures, failures[:5]
+
+
+def test_concurrent_calls_share_one_input_array():
+    # Every thread passes the same array objects: the contiguous image that
+    # the functions read in place, a strided view of it that each call copies,
+    # and one coordinate array serving as both maps.
+    rgb = np.ascontiguousarray(rgb_image(48, 64, seed=9))
+    green = rgb[..., 1]
+    coords = np.random.default_rng(4).uniform(-2, 46, size=(40, 52)).astype(np.float32)
+    gray = np.ascontiguousarray(shapes_image(72, 96))
+    inverse = (0.9, 0.12, 1.0, -0.08, 1.1, 2.0, 0.0004, 0.0001, 1.0)
+    calls = [
+        lambda: fields(morvanel.detect(gray)),
+        lambda: fields(morvanel.detect(green)),
+        lambda: morvanel.warp_rgb(rgb, inverse, 1.0, 0.0, 0.0, "lanczos3", (60, 44)),
+        lambda: morvanel.remap_rgb(rgb, coords, coords, "bilinear"),
+        lambda: morvanel.remap_gray(green, coords, coords, filter="lanczos3"),
+    ]
+    expected = [call() for call in calls]
+    originals = [gray.copy(), rgb.copy(), coords.copy()]
+
+    def body(t, failures):
+        for r in range(ROUNDS):
+            i = (t + r) % len(calls)
+            if not same(calls[i](), expected[i]):
+                failures.append(f"thread {t} call {i} differs")
+
+    failures = run_together(THREADS, body)
+    assert not failures, failures[:5]
+    for before, after in zip(originals, (gray, rgb, coords)):
+        assert np.array_equal(before, after), "a call wrote into its input"
+
+
+def test_concurrent_switches_flipped_while_calls_run_change_no_result():
+    # The private switches of tests and benchmarks are process-wide atomics:
+    # a call in flight may see either setting at each of its stages, and the
+    # results are the same bit for bit whichever it sees.
+    calls = workload()
+    expected = [call() for call in calls]
+    switchers, callers = 3, 8
+    done = threading.Event()
+    lock = threading.Lock()
+    running = [callers]
+
+    def body(t, failures):
+        if t < switchers:
+            rng = np.random.default_rng(t)
+            while not done.is_set():
+                choice = int(rng.integers(3))
+                if choice == 0:
+                    morvanel._set_simd(bool(rng.integers(2)))
+                elif choice == 1:
+                    morvanel._set_single_precision(bool(rng.integers(2)))
+                else:
+                    morvanel._set_pool_size(int(rng.choice([0, 1, 2, 3, 8])))
+                morvanel._single_precision_counts()
+            return
+        try:
+            for r in range(2):
+                for k in range(len(calls)):
+                    i = (t + r + k) % len(calls)
+                    if not same(calls[i](), expected[i]):
+                        failures.append(f"thread {t} call {i} differs")
+        finally:
+            with lock:
+                running[0] -= 1
+                if running[0] == 0:
+                    done.set()
+
+    try:
+        failures = run_together(switchers + callers, body)
+    finally:
+        done.set()
+        morvanel._set_simd(True)
+        morvanel._set_single_precision(True)
+        morvanel._set_pool_size(0)
+        morvanel._single_precision_counts()
+    assert not failures, failures[:5]

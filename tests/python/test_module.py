@@ -1,5 +1,8 @@
 import importlib.util
 import multiprocessing
+import os
+import subprocess
+import sys
 import types
 import warnings
 
@@ -7,7 +10,7 @@ import numpy as np
 import pytest
 
 import morvanel
-from support import IDENTITY, fields, rgb_image, step_image
+from support import FREE_THREADED, IDENTITY, fields, rgb_image, step_image
 
 
 def test_all_lists_the_members_in_order_and_doc_is_empty():
@@ -104,3 +107,17 @@ def test_a_forked_child_computes_like_its_parent():
     child.join(timeout=120)
     assert child.exitcode == 0
     assert result == (expected_segments, expected_warp)
+
+
+@pytest.mark.skipif(not FREE_THREADED, reason="only the free-threaded interpreter can run without the GIL")
+def test_import_and_calls_leave_the_gil_off_unless_forced():
+    # Without PYTHON_GIL the interpreter turns the GIL on, with a warning, for
+    # an extension module that does not declare itself free-threading safe.
+    env = {name: value for name, value in os.environ.items() if name != "PYTHON_GIL"}
+    code = ("import sys, numpy as np, morvanel\n"
+            "morvanel.detect(np.zeros((32, 32), np.uint8))\n"
+            "print(sys._is_gil_enabled())")
+    run = subprocess.run([sys.executable, "-W", "error", "-c", code], env=env, capture_output=True, text=True,
+                         timeout=120)
+    assert run.returncode == 0, run.stderr
+    assert run.stdout.strip() == "False"

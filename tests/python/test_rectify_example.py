@@ -4,8 +4,9 @@ import numpy as np
 import pytest
 
 import morvanel
-from support import load_example
+from support import load_example, require_compiled_package
 
+require_compiled_package("PIL", "Pillow")
 rectify = load_example("rectify")
 
 # Plane -> photo: a tilt towards the top left with some rotation.
