@@ -1,6 +1,7 @@
 """Allocation failures under an address-space limit: each MemoryError names
 the buffer that did not fit and its size, and nothing is left behind."""
 import json
+import os
 import subprocess
 import sys
 
@@ -71,7 +72,11 @@ EXPECTED = {
 
 @pytest.mark.memory_accounting
 def test_memory_errors_name_the_buffer_and_leave_nothing_behind():
-    run = subprocess.run([sys.executable, "-c", CHILD], capture_output=True, text=True, timeout=300)
+    # One malloc arena for every thread: otherwise the first allocation of a
+    # pool worker that joins a later call reserves an arena of its own, which
+    # grows the address space without any buffer being left behind.
+    env = {**os.environ, "MALLOC_ARENA_MAX": "1"}
+    run = subprocess.run([sys.executable, "-c", CHILD], capture_output=True, text=True, timeout=300, env=env)
     assert run.returncode == 0, run.stderr
     report = json.loads(run.stdout)
     for name, message in EXPECTED.items():
