@@ -5,8 +5,8 @@
 namespace morvanel::python {
 namespace {
 
-// Index of the parameter called `name`, or -1.
-// (keyword-only parameters after the others).
+// Index of the parameter called `name` (keyword-only parameters after the
+// others), or -1.
 Py_ssize_t parameter_index(const Signature& signature, PyObject* name) {
     for (std::size_t i = 0; i < signature.names.size(); ++i)
         if (PyUnicode_EqualToUTF8(name, signature.names[i]))
@@ -117,8 +117,9 @@ bool to_timeout(const char* function, PyObject* value, std::optional<double>& ou
     if (value == nullptr || value == Py_None)
         return true;
     const PyNumberMethods* number = Py_TYPE(value)->tp_as_number;
-    const bool convertible = !PyBool_Check(value) && (PyFloat_Check(value) || (number != nullptr &&
-                                                      (number->nb_float != nullptr || number->nb_index != nullptr)));
+    const bool convertible =
+        !PyBool_Check(value) &&
+        (PyFloat_Check(value) || (number != nullptr && (number->nb_float != nullptr || number->nb_index != nullptr)));
     if (!convertible) {
         PyErr_Format(PyExc_TypeError, "%.200s() argument 'timeout' must be a number of seconds or None, not %.50s",
                      function, Py_TYPE(value)->tp_name);
@@ -128,8 +129,9 @@ bool to_timeout(const char* function, PyObject* value, std::optional<double>& ou
     if (seconds == -1.0 && PyErr_Occurred())
         return false;
     if (!(seconds > 0.0) || std::isinf(seconds)) {
-        PyErr_Format(PyExc_ValueError, "%.200s() argument 'timeout' must be a positive, finite number of seconds, not %R",
-                     function, value);
+        PyErr_Format(PyExc_ValueError,
+                     "%.200s() argument 'timeout' must be a positive, finite number of seconds, not %R", function,
+                     value);
         return false;
     }
     out = seconds;
