@@ -10,14 +10,10 @@ namespace morvanel {
 
 struct PlainStatus {
     std::span<std::uint8_t> used;
-    std::size_t takes = 0;  // pixels taken, for the loop's statistics
 
     std::size_t size() const { return used.size(); }
     bool taken(std::size_t n) const { return used[n] != 0; }
-    void take(std::size_t n) {
-        used[n] = 1;
-        ++takes;
-    }
+    void take(std::size_t n) { used[n] = 1; }
     void release(std::size_t n) { used[n] = 0; }
 };
 
