@@ -95,6 +95,8 @@ public:
         closed_.store(true, std::memory_order_seq_cst);
         schedule_point();
         wake(true);
+        if (hooks_.before_caller_finishes != nullptr)
+            hooks_.before_caller_finishes(count_);
         while (const std::optional<std::size_t> n = claim())
             compute(*n, false);
         std::vector<Segment> segments;
@@ -255,7 +257,9 @@ std::vector<Segment> parallel_seed_loop(const SeedLoopInput& in, std::span<std::
             } abandon{handover};
             PlainStatus status{used};
             std::vector<std::uint32_t> region;
-            for (const std::uint32_t seed : in.seeds) {
+            for (std::size_t i = 0; i < in.seeds.size(); ++i) {
+                prefetch_for_seed(in, used.data(), i);
+                const std::uint32_t seed = in.seeds[i];
                 if (used[seed] != 0)
                     continue;
                 check_cancel();

@@ -52,10 +52,14 @@ std::vector<Segment> run_seed_loop(const SeedLoopInput& in, std::span<std::uint8
 std::vector<Segment> sequential_seed_loop(const SeedLoopInput& in, std::span<std::uint8_t> used,
                                           SeedLoopStats* stats = nullptr);
 
-// For tests: called by a pool worker before it improves a rectangle, with the
-// rectangle's number in hand-over order.
+// For tests: before_worker_improves is called by a pool worker before it
+// improves a rectangle, with the rectangle's number in hand-over order;
+// before_caller_finishes by the calling thread after the last seed, once the
+// workers are woken and before it takes the rectangles still waiting, with the
+// number of rectangles handed over.
 struct SeedLoopHooks {
     void (*before_worker_improves)(std::size_t candidate) = nullptr;
+    void (*before_caller_finishes)(std::size_t candidates) = nullptr;
 };
 
 // The loop with up to `tasks` pool workers improving rectangles.

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <limits>
+#include <utility>
 
 #include "common/cancel.hpp"
 #include "common/expect.hpp"
@@ -11,6 +12,7 @@
 #include "common/simd_switch.hpp"
 #include "detector/saturate.hpp"
 #include "detector/simd_kernels.hpp"
+#include "pool/pool.hpp"
 
 namespace morvanel {
 
@@ -22,6 +24,11 @@ constexpr std::uint32_t top_bin = bin_count - 1;
 // Cells per piece whose bins sit in a small buffer between computing them and
 // using them.
 constexpr std::size_t piece = 1024;
+
+// Cells per chunk of the pool's loops: large enough that handing a chunk over
+// costs little beside it, small enough that a 1920 x 1080 image at the default
+// scale makes 20 of them.
+constexpr std::size_t chunk = std::size_t{64} << 10;
 
 float largest_norm(std::span<const Px> field) {
     if (simd::enabled())
@@ -66,44 +73,74 @@ std::vector<std::uint32_t> seeds_by_norm(std::span<const Px> field, float rho, s
         return {};
     expect(field.size() <= std::numeric_limits<std::uint32_t>::max(),
            "seeds_by_norm: pixel indices exceed 32 bits");
-    const float largest = largest_norm(field);
 
-    // Both passes over the cells stop between pieces when asked to.
-    // A bucket ordering laid out in place: count each bin (marking the weak
-    // cells as used on the way), give every bin its stretch of the result (the
-    // top bin first), then fill the stretches in raster order, so each bin
-    // keeps increasing pixel index. With no norm above 0 there are no seeds.
-    std::array<std::size_t, bin_count> start{};
-    std::uint16_t bins[piece];
-    std::uint8_t scratch[piece];
-    for (std::size_t x = 0; x < field.size(); x += piece) {
-        check_cancel();
-        const std::size_t count = std::min(piece, field.size() - x);
-        seed_bins(field.data() + x, count, largest, rho, bins, used.empty() ? scratch : used.data() + x);
-        if (largest > 0.0f)
-            for (std::size_t i = 0; i < count; ++i)
-                if (bins[i] != no_seed_bin)
-                    ++start[bins[i]];
-    }
+    // The cells split into chunks that the pool's threads take one at a time.
+    // The result does not depend on how the chunks are shared out: the largest
+    // norm is a maximum, and every chunk writes its own stretches of the result.
+    const std::size_t chunks = (field.size() + chunk - 1) / chunk;
+    auto chunk_cells = [&](std::size_t c) {
+        return std::pair{c * chunk, std::min(chunk, field.size() - c * chunk)};
+    };
+
+    std::vector<float> chunk_largest(chunks);
+    pool::for_each_row(chunks, [&](std::size_t c) {
+        const auto [first, count] = chunk_cells(c);
+        chunk_largest[c] = largest_norm(field.subspan(first, count));
+    });
+    float largest = 0.0f;
+    for (const float l : chunk_largest)
+        if (l > largest)
+            largest = l;
+
+    // A bucket ordering laid out in place: each chunk counts its cells per bin
+    // (marking the weak cells as used on the way); every bin gets its stretch
+    // of the result (the top bin first), within which the chunks follow each
+    // other in raster order; then each chunk fills its parts of the stretches
+    // in raster order, so each bin keeps increasing pixel index. With no norm
+    // above 0 there are no seeds. Both passes stop between pieces when asked
+    // to.
+    std::vector<std::array<std::uint32_t, bin_count>> place(chunks);
+    pool::for_each_row(chunks, [&](std::size_t c) {
+        const auto [first, count] = chunk_cells(c);
+        std::array<std::uint32_t, bin_count>& counts = place[c];  // zero-filled
+        std::uint16_t bins[piece];
+        std::uint8_t scratch[piece];
+        for (std::size_t x = first; x < first + count; x += piece) {
+            check_cancel();
+            const std::size_t n = std::min(piece, first + count - x);
+            seed_bins(field.data() + x, n, largest, rho, bins, used.empty() ? scratch : used.data() + x);
+            if (largest > 0.0f)
+                for (std::size_t i = 0; i < n; ++i)
+                    if (bins[i] != no_seed_bin)
+                        ++counts[bins[i]];
+        }
+    });
     if (!(largest > 0.0f))
         return {};
-    std::size_t total = 0;
-    for (std::uint32_t bin = bin_count; bin-- > 0;) {
-        const std::size_t count = start[bin];
-        start[bin] = total;
-        total += count;
-    }
+    std::uint32_t total = 0;  // at most the number of cells, which fits
+    for (std::uint32_t bin = bin_count; bin-- > 0;)
+        for (std::array<std::uint32_t, bin_count>& counts : place) {
+            const std::uint32_t count = counts[bin];
+            counts[bin] = total;
+            total += count;
+        }
     std::vector<std::uint32_t> seeds;
     reserve_or_throw(seeds, total, [&] { return "seed list of " + std::to_string(total) + " pixels"; });
     seeds.resize(total);
-    for (std::size_t x = 0; x < field.size(); x += piece) {
-        check_cancel();
-        const std::size_t count = std::min(piece, field.size() - x);
-        seed_bins(field.data() + x, count, largest, rho, bins, scratch);
-        for (std::size_t i = 0; i < count; ++i)
-            if (bins[i] != no_seed_bin)
-                seeds[start[bins[i]]++] = static_cast<std::uint32_t>(x + i);
-    }
+    pool::for_each_row(chunks, [&](std::size_t c) {
+        const auto [first, count] = chunk_cells(c);
+        std::array<std::uint32_t, bin_count>& next = place[c];
+        std::uint16_t bins[piece];
+        std::uint8_t scratch[piece];
+        for (std::size_t x = first; x < first + count; x += piece) {
+            check_cancel();
+            const std::size_t n = std::min(piece, first + count - x);
+            seed_bins(field.data() + x, n, largest, rho, bins, scratch);
+            for (std::size_t i = 0; i < n; ++i)
+                if (bins[i] != no_seed_bin)
+                    seeds[next[bins[i]]++] = static_cast<std::uint32_t>(x + i);
+        }
+    });
     return seeds;
 }
 

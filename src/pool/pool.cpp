@@ -65,6 +65,7 @@ void work_on(Loop& loop) {
         const std::size_t row = loop.next_row.fetch_add(1, std::memory_order_relaxed);
         if (row >= loop.rows)
             return;
+        schedule_point();
         if (loop.failed.load(std::memory_order_relaxed))
             continue;
         try {

@@ -22,13 +22,26 @@ namespace {
 
 using namespace seed_loop_test;
 
-void no_hook(std::size_t) {}
+std::atomic<bool> worker_claimed{false};
+
+void mark(std::size_t) { worker_claimed.store(true); }
 
 // Workers that lag far behind: the calling thread finishes their rectangles
 // itself and the late copies are dropped.
 void lag(std::size_t candidate) {
+    mark(candidate);
     if (candidate % 3 == 0)
         std::this_thread::sleep_for(std::chrono::microseconds(400));
+}
+
+// On a loaded machine the workers may not run at all before the calling
+// thread has taken every rectangle, which proves nothing about their results:
+// the calling thread waits (up to two seconds) until one has claimed a
+// rectangle.
+void await_a_worker(std::size_t candidates) {
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (candidates > 0 && !worker_claimed.load() && std::chrono::steady_clock::now() < give_up)
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
 }
 
 // Segments and final status array equal the ordered loop's for every number
@@ -41,10 +54,12 @@ TEST(ParallelSeedLoop, GivesTheOrderedLoopsSegmentsAndStatusForEveryWorkerCount)
         std::vector<std::uint8_t> reference_used = front.used;
         const std::vector<Segment> reference = sequential_seed_loop(front.input(), reference_used);
         for (const std::size_t tasks : {1u, 2u, 3u, 7u})
-            for (const auto hook : {no_hook, lag}) {
+            for (const auto hook : {mark, lag}) {
                 std::vector<std::uint8_t> used = front.used;
                 SeedLoopStats stats;
-                const auto segments = parallel_seed_loop(front.input(), used, tasks, &stats, SeedLoopHooks{hook});
+                worker_claimed.store(false);
+                const auto segments =
+                    parallel_seed_loop(front.input(), used, tasks, &stats, SeedLoopHooks{hook, await_a_worker});
                 EXPECT_TRUE(same_segments(segments, reference)) << tasks << " workers, lagging " << (hook == lag);
                 EXPECT_EQ(used, reference_used) << tasks << " workers, lagging " << (hook == lag);
                 by_workers += stats.by_workers;

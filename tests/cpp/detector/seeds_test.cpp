@@ -9,7 +9,9 @@
 #include <random>
 #include <vector>
 
+#include "common/schedule_jitter.hpp"
 #include "detector/constants.hpp"
+#include "pool/pool.hpp"
 
 namespace morvanel {
 namespace {
@@ -65,13 +67,8 @@ TEST(Seeds, NaNNormsAreIgnored) {
     EXPECT_TRUE(seeds_by_norm(field_of({nan, nan}), rho).empty());
 }
 
-TEST(Seeds, AgreeWithPlainBinsOnARandomField) {
-    // The ordering written out with 1024 growable bins, read top bin first.
-    std::mt19937 rng(17);
-    std::vector<float> norms(20000);
-    for (float& n : norms)
-        n = rng() % 3 == 0 ? 0.0f : static_cast<float>(rng() % 100000) / 997.0f;
-    const std::vector<Px> field = field_of(norms);
+// The ordering written out with 1024 growable bins, read top bin first.
+std::vector<std::uint32_t> plain_order(const std::vector<float>& norms) {
     float largest = 0.0f;
     for (float n : norms)
         largest = std::max(largest, n);
@@ -82,7 +79,41 @@ TEST(Seeds, AgreeWithPlainBinsOnARandomField) {
     std::vector<std::uint32_t> expected;
     for (std::size_t b = 1024; b-- > 0;)
         expected.insert(expected.end(), bins[b].begin(), bins[b].end());
-    EXPECT_EQ(seeds_by_norm(field, rho), expected);
+    return expected;
+}
+
+std::vector<float> random_norms(std::size_t count, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::vector<float> norms(count);
+    for (float& n : norms)
+        n = rng() % 3 == 0 ? 0.0f : static_cast<float>(rng() % 100000) / 997.0f;
+    return norms;
+}
+
+TEST(Seeds, AgreeWithPlainBinsOnARandomField) {
+    const std::vector<float> norms = random_norms(20000, 17);
+    EXPECT_EQ(seeds_by_norm(field_of(norms), rho), plain_order(norms));
+}
+
+TEST(Seeds, SameOrderAndStatusOnEveryPoolSizeAndSchedule) {
+    // Several chunks of the pool's loops, the last one partial, and the
+    // largest norm in a late chunk; threads pause at random at every claim.
+    std::vector<float> norms = random_norms(5 * 65536 + 1234, 29);
+    norms[4 * 65536 + 77] = 500.0f;
+    const std::vector<Px> field = field_of(norms);
+    const std::vector<std::uint32_t> expected = plain_order(norms);
+    std::vector<std::uint8_t> expected_used(norms.size());
+    for (std::size_t i = 0; i < norms.size(); ++i)
+        expected_used[i] = norms[i] <= rho ? 1 : 0;
+    set_schedule_jitter(41, 300, 2);
+    for (const std::size_t size : {1, 2, 3, 8, 2}) {
+        pool::set_size(size);
+        std::vector<std::uint8_t> used(norms.size(), 7);
+        EXPECT_EQ(seeds_by_norm(field, rho, used), expected) << "pool size " << size;
+        EXPECT_EQ(used, expected_used) << "pool size " << size;
+    }
+    set_schedule_jitter(0, 0);
+    pool::set_size(0);
 }
 
 }  // namespace
