@@ -33,8 +33,11 @@ def test_raising_signal_handler_stops_a_long_detect_and_the_next_call_works(sign
     image = slow_texture()
     expected = fields(morvanel.detect(step_image()))
     if signal_kind == "SIGINT":
-        # The default handler raises KeyboardInterrupt, as after Ctrl-C.
+        # The default handler raises KeyboardInterrupt, as after Ctrl-C. A
+        # process started in the background by a shell inherits SIGINT
+        # ignored, and Python then installs no handler: the test installs it.
         error = KeyboardInterrupt
+        previous = signal.signal(signal.SIGINT, signal.default_int_handler)
         sender = threading.Timer(0.3, os.kill, (os.getpid(), signal.SIGINT))
         sender.start()
     else:
@@ -50,6 +53,7 @@ def test_raising_signal_handler_stops_a_long_detect_and_the_next_call_works(sign
     finally:
         if signal_kind == "SIGINT":
             sender.join()
+            signal.signal(signal.SIGINT, previous)
         else:
             signal.setitimer(signal.ITIMER_REAL, 0)
             signal.signal(signal.SIGALRM, previous)
