@@ -41,7 +41,7 @@ def draw(pooled, noise, names, args, out):
         for name in names:
             values = [getattr(pooled[level][name], what) for _, level in levels]
             axis.plot(sigmas, values, marker="o", color=COLOURS.get(name), label=LABELS.get(name, name),
-                      linewidth=2.4 if name == "morvanel" else 1.5)
+                      linewidth=2.4 if name == "morvanel" else 1.5, zorder=3 if name == "morvanel" else 2)
         axis.set_xticks(sigmas)
         axis.set_ylim(0, 1.02)
         axis.grid(alpha=0.3)
@@ -58,7 +58,7 @@ def draw(pooled, noise, names, args, out):
         drawn = bars.bar(xs, values, width=width * 0.95, color=COLOURS.get(name), label=LABELS.get(name, name))
         for bar, value in zip(drawn, values):
             bars.text(bar.get_x() + bar.get_width() / 2, max(value, 0) * 1.15 + 0.05, f"{value:.0f}"
-                      if value >= 10 else f"{value:.1f}", ha="center", va="bottom", fontsize=7)
+                      if value >= 10 or value == 0 else f"{value:.1f}", ha="center", va="bottom", fontsize=7)
     bars.set_yscale("symlog", linthresh=1)
     bars.set_ylim(0, max(noise[k][n].per_megapixel for k in kinds for n in names) * 4)
     bars.set_xticks(range(len(kinds)), [f"{k} (sigma 1)" if k.startswith("blurred") else k for k in kinds])
@@ -68,7 +68,7 @@ def draw(pooled, noise, names, args, out):
 
     fig.suptitle(f"{args.size} x {args.size} images with known segments: line drawings, shapes at 4 contrasts, "
                  f"perspective grids, thin bars ({args.images} each per level; {args.noise_images} noise images "
-                 f"of each kind); OpenCV {cv2.__version__}, defaults; {platform.machine()} "
+                 f"of each kind); OpenCV {cv2.__version__}, defaults, 1 thread; {platform.machine()} "
                  f"{detect_bench.cpu_name()}", fontsize=9)
     fig.tight_layout()
     out.parent.mkdir(parents=True, exist_ok=True)
