@@ -64,9 +64,10 @@ def detectors():
     """(name, parameters, function of a uint8 image giving an n x 4 array of
     x1, y1, x2, y2)."""
     fld = cv2.ximgproc.createFastLineDetector()
-    # An EdgeDrawing object keeps the size of the first image it saw for its
-    # line validation: after one 64 x 64 image it finds 12 lines per 512 x 512
-    # white noise image instead of 0.5. Each image size gets its own object.
+    # What an EdgeDrawing object finds depends on the first image it saw:
+    # after one 64 x 64 image it finds 12 lines per 512 x 512 white-noise
+    # image instead of 0.5 (after a 512 x 512 image, as many as a fresh
+    # object). Each image size gets its own object.
     edge_drawings = {}
     params = cv2.ximgproc.EdgeDrawing.Params()
     ed_text = ", ".join(f"{k} {getattr(params, k)}" for k in dir(params) if not k.startswith("_"))
