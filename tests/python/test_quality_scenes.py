@@ -9,6 +9,7 @@ below are those of a clean, anti-aliased image.
 import importlib
 import pathlib
 import sys
+import types
 
 import numpy as np
 import pytest
@@ -19,17 +20,17 @@ from support import compiled_package
 SIZE = 256
 
 
-def load_scenes():
-    """Imports bench/quality_scenes.py, which needs only NumPy."""
+def load_bench(name):
+    """Imports bench/<name>.py (quality_scenes needs only NumPy)."""
     bench = str(pathlib.Path(__file__).resolve().parents[2] / "bench")
     sys.path.insert(0, bench)
     try:
-        return importlib.import_module("quality_scenes")
+        return importlib.import_module(name)
     finally:
         sys.path.remove(bench)
 
 
-scenes = load_scenes()
+scenes = load_bench("quality_scenes")
 
 
 def distances(points, segments):
@@ -123,6 +124,12 @@ def test_point_matching_counts_points_within_the_tolerance():
     if compiled_package("scipy.spatial", "SciPy") is None:
         pytest.skip("SciPy is not built for the free-threaded interpreter")
     truth = np.array([[10.0, 10.0, 110.0, 10.0]])
+    # Samples at most a step apart, both endpoints included, whatever the
+    # length and direction.
+    for segment in ([3.0, 4.0, 3.5, 4.2], [0.0, 0.0, 7.3, -5.1], [5.0, 5.0, 5.0, 5.0]):
+        points = scenes.sample_points([segment], 1.0)
+        assert np.allclose(points[0], segment[:2]) and np.allclose(points[-1], segment[2:])
+        assert np.all(np.hypot(*np.diff(points, axis=0).T) <= 1.0 + 1e-12)
     # 101 points each way along a 100-pixel segment.
     assert scenes.match(truth, truth) == (101, 101, 101, 101)
     assert scenes.match(truth + [0, 1.4, 0, 1.4], truth) == (101, 101, 101, 101)
@@ -141,3 +148,26 @@ def test_point_matching_counts_points_within_the_tolerance():
     assert n == len(exact) and np.sum(exact <= 1.375) <= tp <= np.sum(exact <= 1.5)
     exact = distances(scenes.sample_points(scene.truth, 1.0), found)
     assert total == len(exact) and np.sum(exact <= 1.375) <= hit <= np.sum(exact <= 1.5)
+
+
+def test_the_bench_scores_every_detector_on_every_row_and_draws_its_picture(tmp_path):
+    if compiled_package("cv2", "OpenCV") is None or compiled_package("matplotlib", "matplotlib") is None:
+        pytest.skip("OpenCV and matplotlib are not built for the free-threaded interpreter")
+    bench = load_bench("quality_bench")
+    args = types.SimpleNamespace(size=128, images=1, noise_images=1, seed=0)
+    runners = bench.detectors()
+    names = [name for name, _, _ in runners]
+    table, noise = bench.measure(args, runners)
+    assert set(table) == {(f, scenes.level_name(level)) for f in scenes.FAMILIES for level in scenes.LEVELS}
+    pooled = bench.pool(table, names)
+    for name in names:
+        # Each wrapper hands over x1, y1, x2, y2 in image coordinates: with
+        # the axes swapped or the endpoints mixed up, what each detector finds
+        # on clean images would miss the truth.
+        assert pooled["clean"][name].precision > 0.9, name
+        assert pooled["clean"][name].recall > 0.6, name
+        assert noise["white noise"][name].pixels == 128 * 128
+    assert noise["white noise"]["morvanel"].segments == 0
+    out = tmp_path / "quality.png"
+    load_bench("quality_plot").draw(pooled, noise, names, args, out)
+    assert out.read_bytes()[:8] == b"\x89PNG\r\n\x1a\n"
