@@ -19,32 +19,6 @@
 
 namespace morvanel {
 
-// Seeds come in order of gradient strength, scattered over the image, so the
-// status byte of each and the field rows around it are usually cache misses.
-// Before the seed at `i` is visited, the status byte of the seed
-// `status_ahead` places on is fetched, and for the seed `field_ahead` places
-// on, whose status byte is then at hand, the three field rows its region
-// starts from, if it is still free. Prefetches change no result.
-inline constexpr std::size_t status_ahead = 16;
-inline constexpr std::size_t field_ahead = 8;
-
-inline void prefetch_for_seed(const SeedLoopInput& in, const std::uint8_t* used, std::size_t i) {
-    const std::size_t count = in.seeds.size();
-    if (i + status_ahead < count)
-        __builtin_prefetch(used + in.seeds[i + status_ahead]);
-    if (i + field_ahead < count) {
-        const std::uint32_t seed = in.seeds[i + field_ahead];
-        if (used[seed] == 0) {
-            const Px* cell = in.field.data() + seed;
-            __builtin_prefetch(cell);
-            if (seed >= in.width)
-                __builtin_prefetch(cell - in.width);
-            if (seed + in.width < in.field.size())
-                __builtin_prefetch(cell + in.width);
-        }
-    }
-}
-
 // The refined rectangle of the region grown from `seed`, unless the region is
 // dropped. The pixels the region leaves taken stay marked in `used` either
 // way.

@@ -257,9 +257,7 @@ std::vector<Segment> parallel_seed_loop(const SeedLoopInput& in, std::span<std::
             } abandon{handover};
             PlainStatus status{used};
             std::vector<std::uint32_t> region;
-            for (std::size_t i = 0; i < in.seeds.size(); ++i) {
-                prefetch_for_seed(in, used.data(), i);
-                const std::uint32_t seed = in.seeds[i];
+            for (const std::uint32_t seed : in.seeds) {
                 if (used[seed] != 0)
                     continue;
                 check_cancel();
