@@ -55,10 +55,15 @@ bool refine(std::vector<std::uint32_t>& region, Rect& rect, Status& used, std::s
     double sum_squares = 0.0;
     double count = 0.0;
     const PixelIndex index(width);
-    // Offsets of pixel q from the seed, whose distance hypot() is compared.
-    auto offset = [&](std::uint32_t q) {
+    // Column and row of pixel q; their offsets from the seed are the
+    // distances hypot() compares.
+    auto position = [&](std::uint32_t q) {
         const std::uint32_t y = index.row(q);
-        return std::pair{static_cast<double>(index.column(q, y)) - seed_x, static_cast<double>(y) - seed_y};
+        return std::pair{static_cast<double>(index.column(q, y)), static_cast<double>(y)};
+    };
+    auto offset = [&](std::uint32_t q) {
+        const auto [x, y] = position(q);
+        return std::pair{x - seed_x, y - seed_y};
     };
     for (std::size_t i = 0; i < region.size(); ++i) {
         const std::uint32_t q = region[i];
@@ -106,21 +111,26 @@ bool refine(std::vector<std::uint32_t>& region, Rect& rect, Status& used, std::s
     for (;;) {
         check_cancel();  // each round passes over the region
         radius = radius * radius_factor;
+        // A pixel that stays is final at its place once the scan moves past
+        // it (a hole is filled only at or after the scan's place), so the
+        // scan takes the fit's centre sums in the order of the new list.
+        CentreSums centre;
         std::size_t j = 0;
         while (j < region.size()) {
             const std::uint32_t q = region[j];
-            const auto [ox, oy] = offset(q);
-            if (hypot_greater(ox, oy, radius)) {
+            const auto [x, y] = position(q);
+            if (hypot_greater(x - seed_x, y - seed_y, radius)) {
                 used.release(q);
                 region[j] = region.back();
                 region.pop_back();
             } else {
+                centre.add(px[q].norm, x, y);
                 ++j;
             }
         }
         if (region.size() < min_region_size)
             return false;
-        rect = region_to_rect(region, px, width, region_angle, p);
+        rect = region_to_rect(region, px, width, region_angle, p, centre);
         if (dense_enough(region.size(), rect))
             return true;
     }

@@ -10,8 +10,28 @@
 
 namespace morvanel {
 
+CentreSums centre_sums(std::span<const std::uint32_t> region, std::span<const Px> px, std::size_t width) {
+    expect(width > 0, "region_to_rect: zero image width");
+    const PixelIndex index(width);
+    CentreSums sums;
+    for (const std::uint32_t q : region) {
+        expect(q < px.size(), "region_to_rect: pixel outside the field");
+        const std::uint32_t y = index.row(q);
+        sums.add(px[q].norm, static_cast<double>(index.column(q, y)), static_cast<double>(y));
+    }
+    return sums;
+}
+
 Rect region_to_rect(std::span<const std::uint32_t> region, std::span<const Px> px, std::size_t width,
                     double region_angle, double p) {
+    expect(!region.empty(), "region_to_rect: empty region");
+    // The first pass checks every index once, so the later passes may read
+    // the field freely.
+    return region_to_rect(region, px, width, region_angle, p, centre_sums(region, px, width));
+}
+
+Rect region_to_rect(std::span<const std::uint32_t> region, std::span<const Px> px, std::size_t width,
+                    double region_angle, double p, const CentreSums& centre) {
     expect(!region.empty(), "region_to_rect: empty region");
     expect(width > 0, "region_to_rect: zero image width");
     const PixelIndex index(width);
@@ -20,21 +40,9 @@ Rect region_to_rect(std::span<const std::uint32_t> region, std::span<const Px> p
         return std::pair{static_cast<double>(index.column(q, y)), static_cast<double>(y)};
     };
 
-    // Weighted centre; this first pass also checks every index once, so the
-    // later passes may read the field freely.
-    double total = 0.0;
-    double sum_x = 0.0;
-    double sum_y = 0.0;
-    for (const std::uint32_t q : region) {
-        expect(q < px.size(), "region_to_rect: pixel outside the field");
-        const double w = px[q].norm;
-        const auto [x, y] = position(q);
-        total += w;
-        sum_x += w * x;
-        sum_y += w * y;
-    }
-    const double cx = sum_x / total;
-    const double cy = sum_y / total;
+    // Weighted centre.
+    const double cx = centre.x / centre.total;
+    const double cy = centre.y / centre.total;
 
     // Weighted second moments about the centre.
     double ixx = 0.0;

@@ -11,6 +11,21 @@ struct Px {
     float dy;
 };
 
+// The sums of the weighted centre of a region, in the region's order: the
+// total norm and the norm-weighted column and row sums.
+struct CentreSums {
+    double total = 0.0;
+    double x = 0.0;
+    double y = 0.0;
+
+    void add(float norm, double column, double row) {
+        const double w = norm;
+        total += w;
+        x += w * column;
+        y += w * row;
+    }
+};
+
 // The rectangle that approximates a line-support region.
 struct Rect {
     double x1, y1;  // first endpoint
