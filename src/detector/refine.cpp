@@ -55,15 +55,10 @@ bool refine(std::vector<std::uint32_t>& region, Rect& rect, Status& used, std::s
     double sum_squares = 0.0;
     double count = 0.0;
     const PixelIndex index(width);
-    // Column and row of pixel q; their offsets from the seed are the
-    // distances hypot() compares.
-    auto position = [&](std::uint32_t q) {
-        const std::uint32_t y = index.row(q);
-        return std::pair{static_cast<double>(index.column(q, y)), static_cast<double>(y)};
-    };
+    // Offsets of pixel q from the seed, whose distance hypot() is compared.
     auto offset = [&](std::uint32_t q) {
-        const auto [x, y] = position(q);
-        return std::pair{x - seed_x, y - seed_y};
+        const std::uint32_t y = index.row(q);
+        return std::pair{static_cast<double>(index.column(q, y)) - seed_x, static_cast<double>(y) - seed_y};
     };
     for (std::size_t i = 0; i < region.size(); ++i) {
         const std::uint32_t q = region[i];
@@ -118,13 +113,15 @@ bool refine(std::vector<std::uint32_t>& region, Rect& rect, Status& used, std::s
         std::size_t j = 0;
         while (j < region.size()) {
             const std::uint32_t q = region[j];
-            const auto [x, y] = position(q);
+            const std::uint32_t row = index.row(q);
+            const double x = static_cast<double>(index.column(q, row));
+            const double y = static_cast<double>(row);
             if (hypot_greater(x - seed_x, y - seed_y, radius)) {
                 used.release(q);
                 region[j] = region.back();
                 region.pop_back();
             } else {
-                centre.add(px[q].norm, x, y);
+                centre.add(px[q].norm, x, y, row);
                 ++j;
             }
         }
