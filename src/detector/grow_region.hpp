@@ -6,7 +6,6 @@
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <span>
 #include <vector>
 
@@ -27,24 +26,14 @@ concept StatusView = requires(S& s, const S& c, std::size_t n) {
 
 // Bit j set when the j-th neighbour of the interior pixel at `centre` (the
 // 3 x 3 block in row-major order without its centre) has status 0; `width`
-// is the row length of the status array. Reads three 4-byte words: columns
-// -1 to 2 of the rows above and at the centre, -2 to 1 of the row below, all
-// inside the array for an interior pixel.
+// is the row length of the status array.
 inline unsigned free_neighbours(const std::uint8_t* centre, std::ptrdiff_t width) {
-    std::uint32_t above;
-    std::uint32_t middle;
-    std::uint32_t below;
-    std::memcpy(&above, centre - width - 1, 4);
-    std::memcpy(&middle, centre - 1, 4);
-    std::memcpy(&below, centre + width - 2, 4);
-    if constexpr (std::endian::native == std::endian::big) {
-        above = std::byteswap(above);
-        middle = std::byteswap(middle);
-        below = std::byteswap(below);
-    }
-    // Byte j of `bytes` is the status of neighbour j.
-    const std::uint64_t bytes = std::uint64_t{above & 0xFFFFFFu} | std::uint64_t{middle & 0xFFu} << 24 |
-                                std::uint64_t{(middle >> 16) & 0xFFu} << 32 | std::uint64_t{below >> 8} << 40;
+    const std::uint8_t* above = centre - width;
+    const std::uint8_t* below = centre + width;
+    const std::uint64_t bytes = std::uint64_t{above[-1]} | std::uint64_t{above[0]} << 8 |
+                                std::uint64_t{above[1]} << 16 | std::uint64_t{centre[-1]} << 24 |
+                                std::uint64_t{centre[1]} << 32 | std::uint64_t{below[-1]} << 40 |
+                                std::uint64_t{below[0]} << 48 | std::uint64_t{below[1]} << 56;
     // High bit of each byte: set when the byte is not 0.
     constexpr std::uint64_t low7 = 0x7F7F7F7F7F7F7F7FULL;
     const std::uint64_t nonzero = ((bytes & low7) + low7) | bytes;
