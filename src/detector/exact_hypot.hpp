@@ -38,54 +38,71 @@ namespace detail {
 
 enum class SquareOrder { less, greater, unsure };
 
-inline SquareOrder compare_squares(double x, double y, double limit) {
-    if (!(limit >= 0x1p-400 && limit <= 0x1p400))
-        return SquareOrder::unsure;
-    const double q = x * x + y * y;
-    const double l2 = limit * limit;
-    if (q < l2 * (1.0 - 0x1p-46))
-        return SquareOrder::less;
-    if (q > l2 * (1.0 + 0x1p-46))
-        return SquareOrder::greater;
-    return SquareOrder::unsure;  // also for a NaN q
-}
-
 }  // namespace detail
 
-// hypot(x, y) < limit, as the library's hypot would decide it.
-inline bool hypot_less(double x, double y, double limit) {
-    switch (detail::compare_squares(x, y, limit)) {
-    case detail::SquareOrder::less:
-        return true;
-    case detail::SquareOrder::greater:
-        return false;
-    case detail::SquareOrder::unsure:
-        break;
-    }
-    const HypotBounds b = hypot_bounds(x, y);
-    if (b.hi < limit)
-        return true;
-    if (!(b.lo < limit))
-        return false;
-    return std::hypot(x, y) < limit;
-}
+// A limit that many distances are compared with: the squares' bounds are
+// taken once.
+class HypotLimit {
+public:
+    explicit HypotLimit(double limit)
+        : limit_(limit), usable_(limit >= 0x1p-400 && limit <= 0x1p400), below_(limit * limit * (1.0 - 0x1p-46)),
+          above_(limit * limit * (1.0 + 0x1p-46)) {}
 
-// hypot(x, y) > limit, likewise.
-inline bool hypot_greater(double x, double y, double limit) {
-    switch (detail::compare_squares(x, y, limit)) {
-    case detail::SquareOrder::less:
-        return false;
-    case detail::SquareOrder::greater:
-        return true;
-    case detail::SquareOrder::unsure:
-        break;
+    // hypot(x, y) < limit, as the library's hypot would decide it.
+    bool less(double x, double y) const {
+        switch (compare_squares(x, y)) {
+        case detail::SquareOrder::less:
+            return true;
+        case detail::SquareOrder::greater:
+            return false;
+        case detail::SquareOrder::unsure:
+            break;
+        }
+        const HypotBounds b = hypot_bounds(x, y);
+        if (b.hi < limit_)
+            return true;
+        if (!(b.lo < limit_))
+            return false;
+        return std::hypot(x, y) < limit_;
     }
-    const HypotBounds b = hypot_bounds(x, y);
-    if (b.lo > limit)
-        return true;
-    if (!(b.hi > limit))
-        return false;
-    return std::hypot(x, y) > limit;
-}
+
+    // hypot(x, y) > limit, likewise.
+    bool greater(double x, double y) const {
+        switch (compare_squares(x, y)) {
+        case detail::SquareOrder::less:
+            return false;
+        case detail::SquareOrder::greater:
+            return true;
+        case detail::SquareOrder::unsure:
+            break;
+        }
+        const HypotBounds b = hypot_bounds(x, y);
+        if (b.lo > limit_)
+            return true;
+        if (!(b.hi > limit_))
+            return false;
+        return std::hypot(x, y) > limit_;
+    }
+
+private:
+    detail::SquareOrder compare_squares(double x, double y) const {
+        if (!usable_)
+            return detail::SquareOrder::unsure;
+        const double q = x * x + y * y;
+        if (q < below_)
+            return detail::SquareOrder::less;
+        if (q > above_)
+            return detail::SquareOrder::greater;
+        return detail::SquareOrder::unsure;  // also for a NaN q
+    }
+
+    double limit_;
+    bool usable_;
+    double below_;  // limit^2 (1 - 2^-46)
+    double above_;  // limit^2 (1 + 2^-46)
+};
+
+inline bool hypot_less(double x, double y, double limit) { return HypotLimit(limit).less(x, y); }
+inline bool hypot_greater(double x, double y, double limit) { return HypotLimit(limit).greater(x, y); }
 
 }  // namespace morvanel

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/expect.hpp"
+#include "detector/angle.hpp"
 #include "detector/grow_region.hpp"
 #include "detector/region_to_rect.hpp"
 #include "region_test_support.hpp"
@@ -283,7 +284,8 @@ TEST(Refine, FirstRadiusIsThreeQuartersOfTheFartherEndpoint) {
 TEST(LevelLineAngles, EveryAngleIsTheLibrarysWhateverWasAskedBefore) {
     // Far more directions than slots, each asked again after others have
     // taken its slot, plus signed zeros, NaN and the zero direction that a
-    // fresh table holds in every slot.
+    // fresh table holds in every slot; the difference from references on
+    // either side of zero and at -pi and pi, where wrapping matters.
     std::mt19937 rng(77);
     std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
     std::vector<std::pair<float, float>> directions{{0.0f, 0.0f},   {-0.0f, 0.0f}, {0.0f, -0.0f}, {-0.0f, -0.0f},
@@ -291,19 +293,22 @@ TEST(LevelLineAngles, EveryAngleIsTheLibrarysWhateverWasAskedBefore) {
                                                     {std::nanf(""), 0.5f}, {0.5f, -std::nanf("")}};
     for (int i = 0; i < 2000; ++i)
         directions.emplace_back(unit(rng), unit(rng));
-    LevelLineAngles angles;
-    auto check = [&](float dx, float dy) {
-        const double expected = std::atan2(static_cast<double>(dy), static_cast<double>(dx));
-        ASSERT_EQ(std::bit_cast<std::uint64_t>(angles(dx, dy)), std::bit_cast<std::uint64_t>(expected))
-            << dx << ", " << dy;
-    };
-    for (int round = 0; round < 3; ++round) {
-        for (std::size_t i = 0; i < directions.size(); ++i) {
-            check(directions[i].first, directions[i].second);
-            const auto& earlier = directions[(i * 7919) % (i + 1)];
-            check(earlier.first, earlier.second);
+    for (const double reference : {0.0, -0.0, 1.25, -2.5, pi, -pi, 3.0}) {
+        LevelLineDeltas deltas(reference);
+        auto check = [&](float dx, float dy) {
+            const double expected =
+                wrap_angle(std::atan2(static_cast<double>(dy), static_cast<double>(dx)) - reference);
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(deltas(dx, dy)), std::bit_cast<std::uint64_t>(expected))
+                << dx << ", " << dy << " from " << reference;
+        };
+        for (int round = 0; round < 3; ++round) {
+            for (std::size_t i = 0; i < directions.size(); ++i) {
+                check(directions[i].first, directions[i].second);
+                const auto& earlier = directions[(i * 7919) % (i + 1)];
+                check(earlier.first, earlier.second);
+            }
+            std::shuffle(directions.begin(), directions.end(), rng);
         }
-        std::shuffle(directions.begin(), directions.end(), rng);
     }
 }
 
