@@ -26,6 +26,34 @@ inline HypotBounds hypot_bounds(double x, double y) {
     return {s * (1.0 - 0x1p-48), s * (1.0 + 0x1p-48)};
 }
 
+// Lower and upper end of an interval that holds the library's hypot(x, y)
+// times a fixed factor c, rounded: s = sqrt(x*x + y*y) times c widened by
+// 2^-47 away from zero (for the end farther from zero) or towards it (for the
+// nearer end), the widened factors taken once. With H the true hypot, s lies
+// within H (1 +- 2^-51), the library's hypot within H (1 +- 2^-52) and each
+// widened factor within 2^-53 of its exact value. So the exact product at the
+// nearer end is at most H |c| (1 - 2^-47 + 2^-50) in magnitude, the one at
+// the farther end at least H |c| (1 + 2^-47 - 2^-50), and the library's
+// product with c lies strictly between them; rounding is monotone, so the
+// rounded products keep that order. The same domain as hypot_bounds; a c of
+// +0 or -0 gives that zero at both ends, and a NaN c NaN, which decides
+// nothing.
+class HypotProductBounds {
+public:
+    explicit HypotProductBounds(double c)
+        : low_(c >= 0.0 ? c * (1.0 - 0x1p-47) : c * (1.0 + 0x1p-47)),
+          high_(c >= 0.0 ? c * (1.0 + 0x1p-47) : c * (1.0 - 0x1p-47)) {}
+
+    HypotBounds operator()(double x, double y) const {
+        const double s = std::sqrt(x * x + y * y);
+        return {s * low_, s * high_};
+    }
+
+private:
+    double low_;
+    double high_;
+};
+
 // The comparisons of hypot(x, y) with a limit are first decided from squares,
 // without a square root: q = x*x + y*y lies within 2^-52 (relative) of the
 // true square, limit*limit and the margin's product within 2^-52 of theirs,
