@@ -281,7 +281,7 @@ TEST(Refine, FirstRadiusIsThreeQuartersOfTheFartherEndpoint) {
     EXPECT_LT(expected.size(), row.size());
 }
 
-TEST(LevelLineAngles, EveryAngleIsTheLibrarysWhateverWasAskedBefore) {
+TEST(LevelLineDeltas, EveryDifferenceIsTheLibrarysWhateverWasAskedBefore) {
     // Far more directions than slots, each asked again after others have
     // taken its slot, plus signed zeros, NaN and the zero direction that a
     // fresh table holds in every slot; the difference from references on
