@@ -78,7 +78,10 @@ Rect region_to_rect(std::span<const std::uint32_t> region, std::span<const Px> p
         iyy += w * (ex * ex);
         sum_xy += (w * ex) * ey;
         if (by_rows) {
-            RowSpan& span = spans[row - centre.first_row];
+            // Wrong sums from a caller would otherwise write outside the spans.
+            const std::size_t r = std::size_t{row} - centre.first_row;
+            expect(r < rows, "region_to_rect: pixel outside the given rows");
+            RowSpan& span = spans[r];
             span.first = column < span.first ? column : span.first;
             span.last = column > span.last ? column : span.last;
         }

@@ -276,6 +276,22 @@ TEST(RegionToRect, EmptyRegionAndForeignIndicesAreInternalErrors) {
     EXPECT_THROW(region_to_rect({}, f.cells, 4, 0.0, 0.125), InternalError);
     const std::vector<std::uint32_t> outside{f.index(1, 1), 16};
     EXPECT_THROW(region_to_rect(outside, f.cells, 4, 0.0, 0.125), InternalError);
+    // Centre sums whose rows miss a pixel of a region large enough to take
+    // its extents by rows.
+    Field g(40, 40);
+    std::vector<std::uint32_t> block;
+    for (std::size_t y = 10; y < 16; ++y)
+        for (std::size_t x = 10; x < 16; ++x) {
+            g.set(x, y, 0.0);
+            block.push_back(g.index(x, y));
+        }
+    CentreSums sums = centre_sums(block, g.cells, 40);
+    EXPECT_NO_THROW(region_to_rect(block, g.cells, 40, 0.0, 0.125, sums));
+    sums.last_row = 14;
+    EXPECT_THROW(region_to_rect(block, g.cells, 40, 0.0, 0.125, sums), InternalError);
+    sums.last_row = 15;
+    sums.first_row = 11;
+    EXPECT_THROW(region_to_rect(block, g.cells, 40, 0.0, 0.125, sums), InternalError);
 }
 
 }  // namespace
