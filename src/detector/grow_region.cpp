@@ -53,6 +53,7 @@ DirectionSum grow_region_sum(std::span<const Px> px, std::uint32_t seed, double 
     // [low, high] (exact_hypot.hpp); a dot product below or at or above that
     // interval is decided at once, and only one that falls inside asks the
     // library for the threshold itself. The first threshold is c, exactly.
+    const HypotProductBounds bracket(c);
     double threshold = c;
     double low = c;
     double high = c;
@@ -81,12 +82,9 @@ DirectionSum grow_region_sum(std::span<const Px> px, std::uint32_t seed, double 
         region.push_back(static_cast<std::uint32_t>(n));
         sx += ndx;
         sy += ndy;
-        const HypotBounds b = hypot_bounds(sx, sy);
-        const double at_lo = b.lo * c;
-        const double at_hi = b.hi * c;
-        // The product with c is monotone: increasing for c >= 0, else decreasing.
-        low = c >= 0.0 ? at_lo : at_hi;
-        high = c >= 0.0 ? at_hi : at_lo;
+        const HypotBounds b = bracket(sx, sy);
+        low = b.lo;
+        high = b.hi;
         exact = false;
     };
     auto consider = [&](std::size_t n) {

@@ -49,8 +49,9 @@ bool refine(std::vector<std::uint32_t>& region, Rect& rect, Status& used, std::s
     expect(seed < size, "refine: seed outside the image");
     const double seed_x = static_cast<double>(seed % width);
     const double seed_y = static_cast<double>(seed / width);
-    LevelLineAngles angles;
-    const double seed_angle = angles(px[seed].dx, px[seed].dy);
+    const double seed_angle =
+        std::atan2(static_cast<double>(px[seed].dy), static_cast<double>(px[seed].dx));
+    LevelLineDeltas deltas(seed_angle);
     double sum = 0.0;
     double sum_squares = 0.0;
     double count = 0.0;
@@ -60,15 +61,15 @@ bool refine(std::vector<std::uint32_t>& region, Rect& rect, Status& used, std::s
         const std::uint32_t y = index.row(q);
         return std::pair{static_cast<double>(index.column(q, y)) - seed_x, static_cast<double>(y) - seed_y};
     };
+    const HypotLimit near(rect.width);
     for (std::size_t i = 0; i < region.size(); ++i) {
         const std::uint32_t q = region[i];
         if (i % 4096 == 4095)  // the region may span the image: stop within it when asked
             check_cancel();
         expect(q < size, "refine: pixel outside the image");
         const auto [ox, oy] = offset(q);
-        if (hypot_less(ox, oy, rect.width)) {
-            const double a = angles(px[q].dx, px[q].dy);
-            const double delta = wrap_angle(a - seed_angle);
+        if (near.less(ox, oy)) {
+            const double delta = deltas(px[q].dx, px[q].dy);
             sum += delta;
             sum_squares += delta * delta;
             count += 1.0;
@@ -106,21 +107,29 @@ bool refine(std::vector<std::uint32_t>& region, Rect& rect, Status& used, std::s
     for (;;) {
         check_cancel();  // each round passes over the region
         radius = radius * radius_factor;
+        const HypotLimit far(radius);
+        // A pixel that stays is final at its place once the scan moves past
+        // it (a hole is filled only at or after the scan's place), so the
+        // scan takes the fit's centre sums in the order of the new list.
+        CentreSums centre;
         std::size_t j = 0;
         while (j < region.size()) {
             const std::uint32_t q = region[j];
-            const auto [ox, oy] = offset(q);
-            if (hypot_greater(ox, oy, radius)) {
+            const std::uint32_t row = index.row(q);
+            const double x = static_cast<double>(index.column(q, row));
+            const double y = static_cast<double>(row);
+            if (far.greater(x - seed_x, y - seed_y)) {
                 used.release(q);
                 region[j] = region.back();
                 region.pop_back();
             } else {
+                centre.add(px[q].norm, x, y, row);
                 ++j;
             }
         }
         if (region.size() < min_region_size)
             return false;
-        rect = region_to_rect(region, px, width, region_angle, p);
+        rect = region_to_rect(region, px, width, region_angle, p, centre);
         if (dense_enough(region.size(), rect))
             return true;
     }

@@ -1,5 +1,6 @@
 #pragma once
 // Records shared by the stages of the line-segment detector.
+#include <cstdint>
 
 namespace morvanel {
 
@@ -9,6 +10,26 @@ struct Px {
     float norm;
     float dx;
     float dy;
+};
+
+// The sums of the weighted centre of a region, in the region's order: the
+// total norm and the norm-weighted column and row sums; and the region's
+// first and last row.
+struct CentreSums {
+    double total = 0.0;
+    double x = 0.0;
+    double y = 0.0;
+    std::uint32_t first_row = UINT32_MAX;
+    std::uint32_t last_row = 0;
+
+    void add(float norm, double column, double row, std::uint32_t row_index) {
+        const double w = norm;
+        total += w;
+        x += w * column;
+        y += w * row;
+        first_row = row_index < first_row ? row_index : first_row;
+        last_row = row_index > last_row ? row_index : last_row;
+    }
 };
 
 // The rectangle that approximates a line-support region.

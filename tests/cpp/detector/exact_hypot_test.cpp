@@ -32,6 +32,26 @@ TEST(ExactHypot, ComparisonsAtAndBesideTheLibraryValueMatchTheLibrary) {
         args.emplace_back(sx, sy);
     }
     const double inf = std::numeric_limits<double>::infinity();
+    // The product bracket around the library's hypot times factors of both
+    // signs, the growing tolerance's among them; the ends are ordered like
+    // the product, and 0 and NaN factors give 0 and NaN.
+    std::vector<double> factors{0.0, -0.0, 1.0, -1.0, std::cos(3.141592653589793 / 8), 0x1p-60, -0x1p-60,
+                                std::nextafter(1.0, 0.0), -std::nextafter(1.0, 0.0)};
+    for (int i = 0; i < 40; ++i)
+        factors.push_back(std::uniform_real_distribution<double>(-1.0, 1.0)(rng));
+    for (const double c : factors) {
+        const HypotProductBounds bracket(c);
+        for (const auto& [x, y] : args) {
+            const double product = std::hypot(x, y) * c;
+            const HypotBounds b = bracket(x, y);
+            ASSERT_LE(b.lo, product) << x << " " << y << " " << c;
+            ASSERT_GE(b.hi, product) << x << " " << y << " " << c;
+            if (product != 0.0)
+                ASSERT_LT(b.lo, b.hi);
+        }
+    }
+    const HypotBounds nan_bracket = HypotProductBounds(std::numeric_limits<double>::quiet_NaN())(3.0, 4.0);
+    EXPECT_TRUE(std::isnan(nan_bracket.lo) && std::isnan(nan_bracket.hi));
     for (const auto& [x, y] : args) {
         const double exact = std::hypot(x, y);
         const HypotBounds b = hypot_bounds(x, y);

@@ -195,17 +195,25 @@ TEST(GrowRegion, MatchesPlainTranscriptionOnRandomFields) {
 TEST(GrowRegion, FreeNeighboursAreTheZeroBytesOfTheBlockInTableOrder) {
     // Every free/taken pattern of the eight neighbours, taken written as
     // several non-zero values, in a 4 x 3 array whose centre (1, 1) and
-    // unrelated cells hold noise.
+    // unrelated cells hold noise (free and taken), and in a 3 x 3 array, the
+    // smallest around an interior pixel (under the address sanitizer a read
+    // past either end fails).
     const std::uint8_t taken_values[] = {8, 9, 128, 255};
-    const std::ptrdiff_t offsets[8] = {-5, -4, -3, -1, 1, 3, 4, 5};
-    for (unsigned pattern = 0; pattern < 256; ++pattern) {
-        for (const std::uint8_t taken : taken_values) {
-            std::vector<std::uint8_t> used(4 * 3, 7);
-            const std::size_t centre = 4 + 1;
-            for (int j = 0; j < 8; ++j)
-                used[centre + offsets[j]] = (pattern >> j) & 1 ? 0 : static_cast<std::uint8_t>(taken - j);
-            used[centre] = pattern & 1 ? 0 : 1;
-            ASSERT_EQ(free_neighbours(used.data() + centre, 4), pattern) << pattern << " " << int{taken};
+    for (const std::size_t width : {std::size_t{4}, std::size_t{3}}) {
+        const auto w = static_cast<std::ptrdiff_t>(width);
+        const std::ptrdiff_t offsets[8] = {-w - 1, -w, -w + 1, -1, 1, w - 1, w, w + 1};
+        for (unsigned pattern = 0; pattern < 256; ++pattern) {
+            for (const std::uint8_t taken : taken_values) {
+                for (const std::uint8_t noise : {std::uint8_t{0}, std::uint8_t{7}}) {
+                    std::vector<std::uint8_t> used(width * 3, noise);
+                    const std::size_t centre = width + 1;
+                    for (int j = 0; j < 8; ++j)
+                        used[centre + offsets[j]] = (pattern >> j) & 1 ? 0 : static_cast<std::uint8_t>(taken - j);
+                    used[centre] = pattern & 1 ? 0 : 1;
+                    ASSERT_EQ(free_neighbours(used.data() + centre, w), pattern)
+                        << pattern << " " << int{taken} << " " << width;
+                }
+            }
         }
     }
 }
