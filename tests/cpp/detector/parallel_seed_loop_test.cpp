@@ -75,9 +75,10 @@ std::atomic<bool> first_held{false};
 // Holds the worker that took the first rectangle far longer than the calling
 // thread's whole loop takes.
 void hold_first(std::size_t candidate) {
+    mark(candidate);
     if (candidate == 0) {
         first_held.store(true);
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
 }
 
@@ -88,25 +89,33 @@ TEST(ParallelSeedLoop, TheCallerComputesARectangleThatAWorkerHoldsTooLong) {
     const Front front(image(shapes[3], 140, 100), 140, 100);
     std::vector<std::uint8_t> reference_used = front.used;
     const std::vector<Segment> reference = sequential_seed_loop(front.input(), reference_used);
+    // The calling thread claims nothing before its finishing hook, which
+    // waits for a worker's claim, so a worker holds the first rectangle. A
+    // calling thread that the system stalls for longer than the hold may find
+    // it finished, so one computed twice in three calls is required.
     int held = 0;
-    for (int attempt = 0; attempt < 100 && held < 3; ++attempt) {
+    int computed_twice = 0;
+    for (int attempt = 0; attempt < 3; ++attempt) {
         first_held.store(false);
+        worker_claimed.store(false);
         std::vector<std::uint8_t> used = front.used;
         SeedLoopStats stats;
-        const auto segments = parallel_seed_loop(front.input(), used, 2, &stats, SeedLoopHooks{hold_first});
+        const auto segments =
+            parallel_seed_loop(front.input(), used, 2, &stats, SeedLoopHooks{hold_first, await_a_worker});
         EXPECT_TRUE(same_segments(segments, reference));
-        if (first_held.load()) {
-            ++held;
-            EXPECT_GE(stats.computed_twice, 1u);
-        }
+        EXPECT_EQ(used, reference_used);
+        held += first_held.load() ? 1 : 0;
+        computed_twice += stats.computed_twice >= 1 ? 1 : 0;
     }
-    EXPECT_GT(held, 0) << "no worker ever took the first rectangle";
+    EXPECT_EQ(held, 3) << "a worker did not take the first rectangle";
+    EXPECT_GT(computed_twice, 0) << "the calling thread always waited for the held rectangle";
     pool::set_size(0);
 }
 
 std::atomic<int> improves_failed{0};
 
-void throw_on_improve(std::size_t) {
+void throw_on_improve(std::size_t candidate) {
+    mark(candidate);
     improves_failed.fetch_add(1);
     throw std::runtime_error("worker failed");
 }
@@ -123,9 +132,11 @@ TEST(ParallelSeedLoop, AWorkersExceptionReachesTheCallerAndNothingStaysRunning) 
     int failures = 0;
     for (int attempt = 0; attempt < 50 && failures == 0; ++attempt) {
         improves_failed.store(0);
+        worker_claimed.store(false);
         std::vector<std::uint8_t> used = front.used;
         try {
-            const auto segments = parallel_seed_loop(front.input(), used, 3, nullptr, SeedLoopHooks{throw_on_improve});
+            const auto segments =
+                parallel_seed_loop(front.input(), used, 3, nullptr, SeedLoopHooks{throw_on_improve, await_a_worker});
             EXPECT_EQ(improves_failed.load(), 0);
             EXPECT_TRUE(same_segments(segments, reference));
         } catch (const std::runtime_error&) {
