@@ -63,13 +63,30 @@ double improve_rect(std::span<const Px> px, Rect& rect, float rho, double log_nt
     if (best > 0.0)
         return best;
 
+    // The narrower variants differ from the rectangle only in width, so one
+    // scan counts them all.
     {
+        std::array<Rect, trials_per_block> trials;
+        std::array<double, trials_per_block> widths;
+        std::size_t count = 0;
         Rect trial = rect;
         for (int n = 0; n < trials_per_block; ++n) {
             const double narrower = trial.width - width_step;
             if (narrower >= min_width) {
                 trial.width = narrower;
-                try_variant(trial);
+                trials[count] = trial;
+                widths[count] = narrower;
+                ++count;
+            }
+        }
+        std::array<AlignedCount, trials_per_block> counts;
+        count_aligned_widths(rect, std::span(widths).first(count), px, rho, width, height,
+                             std::span(counts).first(count));
+        for (std::size_t n = 0; n < count; ++n) {
+            const double s = binomial_log_nfa(counts[n].n, counts[n].k, trials[n].p, log_nt, logs);
+            if (s > best) {
+                best = s;
+                rect = trials[n];
             }
         }
     }

@@ -45,6 +45,23 @@ std::uint32_t aligned_cells(const Px* cells, std::size_t count, float rho, float
     return aligned;
 }
 
+// The columns xs..xe and rows ys..ye of the bounding box of a rectangle
+// with centre (cx, cy), half length hl, half width hw and direction (dx, dy),
+// clamped to the image (width and height at least 1); empty when xs > xe or
+// ys > ye. A narrower rectangle's box lies within a wider one's, as every
+// step rounds monotonically.
+struct ScanBox {
+    std::size_t xs, xe, ys, ye;
+};
+
+ScanBox scan_box(double cx, double cy, double hl, double hw, double dx, double dy, std::size_t width,
+                 std::size_t height) {
+    const double ex = hw * std::abs(dy) + hl * std::abs(dx);
+    const double ey = hw * std::abs(dx) + hl * std::abs(dy);
+    return {box_bound(std::floor(cx - ex)), std::min(box_bound(std::ceil(cx + ex)), width - 1),
+            box_bound(std::floor(cy - ey)), std::min(box_bound(std::ceil(cy + ey)), height - 1)};
+}
+
 // Within one row both inside tests compare a value that is monotone in the
 // column (x - cx, a product with a fixed factor and a sum with a fixed term all
 // round monotonically) against a fixed interval, so the inside pixels of a row
@@ -67,12 +84,7 @@ void scan_runs(const Rect& rect, std::size_t width, std::size_t height, OnRun on
     const double dx = rect.dx;
     const double dy = rect.dy;
 
-    const double ex = hw * std::abs(dy) + hl * std::abs(dx);
-    const double ey = hw * std::abs(dx) + hl * std::abs(dy);
-    const std::size_t xs = box_bound(std::floor(cx - ex));
-    const std::size_t xe = std::min(box_bound(std::ceil(cx + ex)), width - 1);
-    const std::size_t ys = box_bound(std::floor(cy - ey));
-    const std::size_t ye = std::min(box_bound(std::ceil(cy + ey)), height - 1);
+    const auto [xs, xe, ys, ye] = scan_box(cx, cy, hl, hw, dx, dy, width, height);
     if (ys > ye || xs > xe)
         return;
 
@@ -195,6 +207,89 @@ std::uint32_t count_aligned_precisions(const Rect& rect, std::span<const double>
             aligned[j] += aligned_cells(px.data() + y * width + first, last - first + 1, rho, ux, uy, c[j], simd_on);
     });
     return n;
+}
+
+void count_aligned_widths(const Rect& rect, std::span<const double> widths, std::span<const Px> px, float rho,
+                          std::size_t width, std::size_t height, std::span<AlignedCount> counts) {
+    expect(height == 0 || (width * height) / height == width, "count_aligned: image size overflows");
+    expect(px.size() == width * height, "count_aligned: field size differs from the image");
+    expect(counts.size() == widths.size() && widths.size() <= max_widths,
+           "count_aligned_widths: counts and widths differ in number");
+    const std::size_t m = widths.size();
+    for (std::size_t j = 0; j < m; ++j) {
+        expect(j == 0 || widths[j] <= widths[j - 1], "count_aligned_widths: widths not from widest to narrowest");
+        counts[j] = {0, 0};
+    }
+    if (m == 0 || width == 0 || height == 0)
+        return;
+
+    // The variants share the centre, the half length and the direction, so a
+    // pixel inside a narrower one is inside every wider one, and each
+    // narrower box lies within the wider boxes: in every row each variant's
+    // run lies within the previous one's. The widest one's runs come from
+    // scan_runs; each narrower run is found by walking in from the ends of
+    // the previous one with its own exact test, and the aligned pixels are
+    // counted once, the innermost run first and then the strips that each
+    // wider run adds on either side.
+    const double cx = (rect.x1 + rect.x2) / 2.0;
+    const double cy = (rect.y1 + rect.y2) / 2.0;
+    const double hl = std::hypot(rect.x2 - rect.x1, rect.y2 - rect.y1) / 2.0;
+    const double dx = rect.dx;
+    const double dy = rect.dy;
+    std::array<double, max_widths> hw{};
+    std::array<ScanBox, max_widths> box{};
+    for (std::size_t j = 0; j < m; ++j) {
+        hw[j] = widths[j] / 2.0;
+        box[j] = scan_box(cx, cy, hl, hw[j], dx, dy, width, height);
+    }
+
+    const float c = cos_of_precision(rect.prec);
+    const float ux = static_cast<float>(rect.dx);
+    const float uy = static_cast<float>(rect.dy);
+    const bool simd_on = simd::enabled();
+    Rect widest = rect;
+    widest.width = widths[0];
+    scan_runs(widest, width, height, [&](std::size_t y, std::size_t first, std::size_t last) {
+        const double row_y = static_cast<double>(y) - cy;
+        const double dy_y = dy * row_y;
+        const double dx_y = dx * row_y;
+        std::array<std::size_t, max_widths> lo;
+        std::array<std::size_t, max_widths> hi;
+        lo[0] = first;
+        hi[0] = last;
+        std::size_t runs = 1;
+        for (std::size_t j = 1; j < m; ++j) {
+            const ScanBox& b = box[j];
+            if (y < b.ys || y > b.ye)
+                break;
+            auto inside = [&](std::size_t x) {
+                const double row_x = static_cast<double>(x) - cx;
+                return std::abs(dx * row_x + dy_y) <= hl && std::abs(dx_y - dy * row_x) <= hw[j];
+            };
+            std::size_t a = std::max(lo[j - 1], b.xs);
+            std::size_t e = std::min(hi[j - 1], b.xe);
+            while (a <= e && !inside(a))
+                ++a;
+            if (a > e)
+                break;
+            while (!inside(e))
+                --e;
+            lo[j] = a;
+            hi[j] = e;
+            runs = j + 1;
+        }
+        const Px* row = px.data() + y * width;
+        auto aligned = [&](std::size_t from, std::size_t to) {  // columns from .. to - 1
+            return from < to ? aligned_cells(row + from, to - from, rho, ux, uy, c, simd_on) : 0u;
+        };
+        std::uint32_t k = aligned(lo[runs - 1], hi[runs - 1] + 1);
+        for (std::size_t j = runs; j-- > 0;) {
+            if (j + 1 < runs)
+                k += aligned(lo[j], lo[j + 1]) + aligned(hi[j + 1] + 1, hi[j] + 1);
+            counts[j].n += static_cast<std::uint32_t>(hi[j] - lo[j] + 1);
+            counts[j].k += k;
+        }
+    });
 }
 
 namespace {

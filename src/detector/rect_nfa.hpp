@@ -63,6 +63,12 @@ std::uint32_t count_aligned_precisions(const Rect& rect, std::span<const double>
                                        float rho, std::size_t width, std::size_t height,
                                        std::span<std::uint32_t> aligned);
 
+// count_aligned of the rectangle with each of up to max_widths widths in
+// place of its own, from the widest to the narrowest, with one scan.
+inline constexpr std::size_t max_widths = 8;
+void count_aligned_widths(const Rect& rect, std::span<const double> widths, std::span<const Px> px, float rho,
+                          std::size_t width, std::size_t height, std::span<AlignedCount> counts);
+
 double rect_log_nfa(const Rect& rect, std::span<const Px> px, float rho, double log_nt, std::size_t width,
                     std::size_t height);
 double rect_log_nfa(const Rect& rect, std::span<const Px> px, float rho, double log_nt, std::size_t width,

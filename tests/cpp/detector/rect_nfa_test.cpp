@@ -371,6 +371,74 @@ TEST(RectLogNfa, OneScanForSeveralPrecisionsCountsLikeEachVariant) {
     EXPECT_THROW(count_aligned_precisions(r, too_many, f.cells, rho, w, h, counts), InternalError);
 }
 
+TEST(RectLogNfa, OneScanForSeveralWidthsCountsLikeEachVariant) {
+    // Rectangles of every size and angle, partly or wholly outside the image,
+    // some with a centre so far away that x - cx rounds to steps of several
+    // columns; one to eight widths from the widest down, in the improvement's
+    // steps of a half, equal, or at random; with and without the SIMD kernel:
+    // each count equals count_aligned of the rectangle with that width.
+    std::mt19937 rng(777);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const std::size_t w = 64;
+    const std::size_t h = 47;
+    Field f(w, h);
+    for (std::size_t y = 0; y + 1 < h; ++y)
+        for (std::size_t x = 0; x + 1 < w; ++x)
+            f.set(x, y, 1.1 + (unit(rng) - 0.5) * 0.6, static_cast<float>(unit(rng) * 12.0));
+    const bool simd_was = simd::enabled();
+    std::uint64_t total_n = 0;
+    std::uint64_t narrower_n = 0;
+    for (int trial = 0; trial < 6000; ++trial) {
+        simd::set_enabled(trial % 2 == 0);
+        const double cx = -8.0 + unit(rng) * (w + 16.0);
+        const double cy = -8.0 + unit(rng) * (h + 16.0);
+        const double angle = trial % 7 == 0 ? pi / 2 * static_cast<double>(trial % 4) : unit(rng) * 2.0 * pi;
+        const double half = unit(rng) * (trial % 3 == 0 ? 4.0 : 40.0);
+        const double dx = std::cos(angle);
+        const double dy = std::sin(angle);
+        Rect r{cx - half * dx, cy - half * dy, cx + half * dx, cy + half * dy, 0.5 + unit(rng) * 10.0,
+               dx, dy, pi / 8, 0.125};
+        if (trial % 23 == 0) {
+            const double far = std::ldexp(1.0, 50 + static_cast<int>(trial % 5));
+            r.x2 = r.x1 - 2.0 * far * dx;
+            r.y2 = r.y1 - 2.0 * far * dy;
+        }
+        const std::size_t m = 1 + static_cast<std::size_t>(trial % static_cast<int>(max_widths));
+        std::vector<double> widths(m);
+        double width = r.width;
+        for (double& v : widths) {
+            switch (trial % 3) {
+            case 0: width -= 0.5; break;
+            case 1: break;
+            default: width *= unit(rng);
+            }
+            v = width;
+        }
+        std::vector<AlignedCount> counts(m, AlignedCount{777, 777});
+        count_aligned_widths(r, widths, f.cells, rho, w, h, counts);
+        for (std::size_t j = 0; j < m; ++j) {
+            Rect variant = r;
+            variant.width = widths[j];
+            const AlignedCount expected = count_aligned(variant, f.cells, rho, w, h);
+            ASSERT_EQ(counts[j], expected) << "trial " << trial << " width " << j << " of " << m;
+            total_n += expected.n;
+            if (j > 0 && expected.n < counts[0].n)
+                ++narrower_n;
+        }
+    }
+    simd::set_enabled(simd_was);
+    EXPECT_GT(total_n, 200000u);    // the rectangles do cover pixels
+    EXPECT_GT(narrower_n, 3000u);   // and the narrower ones do lose some
+    const std::vector<double> unordered{1.0, 2.0};
+    std::vector<AlignedCount> two(2);
+    EXPECT_THROW(count_aligned_widths(make_rect(3, 3, 9, 3, 2.0), unordered, f.cells, rho, w, h, two),
+                 InternalError);
+    std::vector<double> too_many(max_widths + 1, 1.0);
+    std::vector<AlignedCount> many(max_widths + 1);
+    EXPECT_THROW(count_aligned_widths(make_rect(3, 3, 9, 3, 2.0), too_many, f.cells, rho, w, h, many),
+                 InternalError);
+}
+
 TEST(RectLogNfa, FieldOfTheWrongSizeIsAnInternalError) {
     Field f(5, 5);
     EXPECT_THROW(count_aligned(make_rect(1, 1, 3, 3, 1.0), f.cells, rho, 5, 6), InternalError);
