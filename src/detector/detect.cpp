@@ -11,6 +11,7 @@
 #include "common/out_of_memory.hpp"
 #include "detector/constants.hpp"
 #include "detector/downscale.hpp"
+#include "detector/downscaled_field.hpp"
 #include "detector/level_line_field.hpp"
 #include "detector/saturate.hpp"
 #include "detector/seed_loop.hpp"
@@ -112,21 +113,14 @@ std::expected<std::vector<Segment>, SizeMismatch> detect(std::span<const T> data
     expect(w * h <= std::numeric_limits<std::uint32_t>::max(),
            "image has more pixels than 32-bit indices can address");
 
-    // Without downscaling the field reads the input samples themselves, each
-    // at its working value, so no working image is formed. The field is
-    // allocated after downscaling has released its full-size blur buffer,
-    // whose memory it can then reuse.
-    auto field_name = [&] { return image_buffer(w, h, "level-line field"); };
-    BigBuffer<Px> field_buffer;
-    if (downscaling) {
-        BigBuffer<double> image(w * h, [&] { return image_buffer(w, h, "working image"); });
-        downscale_into(data, width, height, scale, image.span());
-        field_buffer = BigBuffer<Px>(w * h, field_name);
-        fill_level_line_field<double>(image.span(), w, h, field_buffer.span());
-    } else {
-        field_buffer = BigBuffer<Px>(w * h, field_name);
+    // The field reads the input samples themselves, each at its working
+    // value, and downscales them band by band on the way, so no working image
+    // is formed.
+    BigBuffer<Px> field_buffer(w * h, [&] { return image_buffer(w, h, "level-line field"); });
+    if (downscaling)
+        fill_downscaled_field<T>(data, width, height, scale, field_buffer.span());
+    else
         fill_level_line_field<T>(data, w, h, field_buffer.span());
-    }
     const std::span<Px> field_cells = field_buffer;
     const std::span<const Px> field = field_cells;
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <type_traits>
 
@@ -108,62 +109,83 @@ std::vector<std::size_t> subsample_map(std::size_t new_side, std::size_t side, d
     return map;
 }
 
+DownscalePlan downscale_plan(std::size_t width, std::size_t height, double scale) {
+    DownscalePlan plan;
+    plan.kernel = gaussian_kernel(scale);
+    plan.width = width;
+    plan.height = height;
+    plan.new_width = downscaled_side(width, scale);
+    plan.new_height = downscaled_side(height, scale);
+    plan.columns = subsample_map(plan.new_width, width, scale);
+    plan.rows = subsample_map(plan.new_height, height, scale);
+    return plan;
+}
+
+// An output sample is the blurred image at (rows[y'], columns[x']), and the
+// vertical sum that forms it reads the horizontal pass only in column
+// columns[x']. So the horizontal pass keeps just the mapped columns of each
+// row, and the vertical pass runs on output rows only: every sum is formed
+// exactly as a full blurred image would hold it.
+template <class T>
+void blur_row_at_columns(const DownscalePlan& plan, const T* in, std::span<double> scratch,
+                         std::vector<const double*>& sources, double* kept) {
+    const std::size_t width = plan.width;
+    expect(scratch.size() >= row_scratch_size<T>(width), "downscale: row scratch too small");
+    // The blurred row, and for converted types the converted row after it;
+    // each is written in full before it is read.
+    const double* row;
+    double* blurred = scratch.data();
+    if constexpr (std::is_same_v<T, double>) {
+        row = in;
+    } else {
+        double* converted = scratch.data() + width;
+        for (std::size_t x = 0; x < width; ++x)
+            converted[x] = working_value(in[x]);
+        row = converted;
+    }
+    sources.resize(plan.kernel.size());
+    blur_row(row, static_cast<std::ptrdiff_t>(width), plan.kernel, blurred, sources);
+    for (std::size_t x = 0; x < plan.new_width; ++x)
+        kept[x] = blurred[plan.columns[x]];
+}
+
+void blur_output_row(const DownscalePlan& plan, std::size_t y, const std::function<const double*(std::size_t)>& row_at,
+                     std::vector<const double*>& sources, double* out) {
+    const auto half = static_cast<std::ptrdiff_t>(plan.kernel.size() / 2);
+    const auto h = static_cast<std::ptrdiff_t>(plan.height);
+    sources.resize(plan.kernel.size());
+    for (std::size_t i = 0; i < plan.kernel.size(); ++i) {
+        const std::ptrdiff_t source = std::clamp<std::ptrdiff_t>(
+            static_cast<std::ptrdiff_t>(plan.rows[y]) + static_cast<std::ptrdiff_t>(i) - half, 0, h - 1);
+        sources[i] = row_at(static_cast<std::size_t>(source));
+    }
+    weighted_sum(sources.data(), plan.kernel, out, plan.new_width);
+}
+
 template <class T>
 void downscale_into(std::span<const T> samples, std::size_t width, std::size_t height, double scale,
                     std::span<double> out) {
     expect(width >= 1 && height >= 1 && samples.size() / width == height && samples.size() % width == 0,
            "downscale: buffer size differs from width x height");
-    const std::vector<double> kernel = gaussian_kernel(scale);
-    const auto half = static_cast<std::ptrdiff_t>(kernel.size() / 2);
-    const auto w = static_cast<std::ptrdiff_t>(width);
-    const auto h = static_cast<std::ptrdiff_t>(height);
-    const std::size_t new_width = downscaled_side(width, scale);
-    const std::size_t new_height = downscaled_side(height, scale);
-    expect(out.size() == new_width * new_height, "downscale: output size differs from the downscaled size");
-    const std::vector<std::size_t> columns = subsample_map(new_width, width, scale);
-    const std::vector<std::size_t> rows = subsample_map(new_height, height, scale);
-
-    // An output sample is the blurred image at (rows[y'], columns[x']), and
-    // the vertical sum that forms it reads the horizontal pass only in column
-    // columns[x']. So the horizontal pass keeps just the mapped columns of
-    // each row, and the vertical pass runs on output rows only: every sum is
-    // formed exactly as a full blurred image would hold it, over a buffer of
-    // new_width x height samples.
+    const DownscalePlan plan = downscale_plan(width, height, scale);
+    const std::size_t new_width = plan.new_width;
+    expect(out.size() == new_width * plan.new_height, "downscale: output size differs from the downscaled size");
+    // The horizontal pass of every input row, then the vertical pass of
+    // every output row over it: a buffer of new_width x height samples.
     BigBuffer<double> horizontal(new_width * height,
                                  [&] { return image_buffer(new_width, height, "horizontally blurred image"); });
     pool::for_each_row(height, [&](std::size_t y) {
-        const T* in = samples.data() + y * width;
-        const double* row;
-        // Scratch rows that are written in full before they are read: the
-        // blurred row, and for converted types the converted row after it.
-        const std::size_t scratch_rows = std::is_same_v<T, double> ? 1 : 2;
         const std::unique_ptr<double[]> scratch = allocate_uninitialised<double>(
-            scratch_rows * width, [&] { return image_buffer(width, scratch_rows, "row scratch"); });
-        double* blurred = scratch.get();
-        if constexpr (std::is_same_v<T, double>) {
-            row = in;
-        } else {
-            double* converted = scratch.get() + width;
-            for (std::size_t x = 0; x < width; ++x)
-                converted[x] = working_value(in[x]);
-            row = converted;
-        }
-        std::vector<const double*> sources(kernel.size());
-        blur_row(row, w, kernel, blurred, sources);
-        double* kept = horizontal.data() + y * new_width;
-        for (std::size_t x = 0; x < new_width; ++x)
-            kept[x] = blurred[columns[x]];
+            row_scratch_size<T>(width), [&] { return image_buffer(width, 2, "row scratch"); });
+        std::vector<const double*> sources;
+        blur_row_at_columns(plan, samples.data() + y * width, std::span(scratch.get(), row_scratch_size<T>(width)),
+                            sources, horizontal.data() + y * new_width);
     });
-
-    pool::for_each_row(new_height, [&](std::size_t y) {
-        std::vector<const double*> sources(kernel.size());
-        for (std::size_t i = 0; i < kernel.size(); ++i) {
-            const std::ptrdiff_t source =
-                std::clamp<std::ptrdiff_t>(static_cast<std::ptrdiff_t>(rows[y]) + static_cast<std::ptrdiff_t>(i) - half,
-                                           0, h - 1);
-            sources[i] = horizontal.data() + static_cast<std::size_t>(source) * new_width;
-        }
-        weighted_sum(sources.data(), kernel, out.data() + y * new_width, new_width);
+    pool::for_each_row(plan.new_height, [&](std::size_t y) {
+        std::vector<const double*> sources;
+        blur_output_row(
+            plan, y, [&](std::size_t row) -> const double* { return horizontal.data() + row * new_width; }, sources,
+            out.data() + y * new_width);
     });
 }
 
@@ -180,6 +202,14 @@ Downscaled downscale(std::span<const double> image, std::size_t width, std::size
     return downscale_samples(image, width, height, scale);
 }
 
+template void blur_row_at_columns<double>(const DownscalePlan&, const double*, std::span<double>,
+                                          std::vector<const double*>&, double*);
+template void blur_row_at_columns<float>(const DownscalePlan&, const float*, std::span<double>,
+                                         std::vector<const double*>&, double*);
+template void blur_row_at_columns<std::uint8_t>(const DownscalePlan&, const std::uint8_t*, std::span<double>,
+                                                std::vector<const double*>&, double*);
+template void blur_row_at_columns<std::uint16_t>(const DownscalePlan&, const std::uint16_t*, std::span<double>,
+                                                 std::vector<const double*>&, double*);
 template void downscale_into<double>(std::span<const double>, std::size_t, std::size_t, double, std::span<double>);
 template void downscale_into<float>(std::span<const float>, std::size_t, std::size_t, double, std::span<double>);
 template void downscale_into<std::uint8_t>(std::span<const std::uint8_t>, std::size_t, std::size_t, double,

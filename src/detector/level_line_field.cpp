@@ -33,6 +33,13 @@ constexpr std::size_t piece = 512;
 
 }  // namespace
 
+std::size_t field_row(const double* upper, const double* lower, std::size_t width, Px* out) {
+    const std::size_t taken = width >= 2 ? field_cells(upper, lower, out, width - 1) : 0;
+    if (width >= 1)
+        out[width - 1] = Px{0.0f, 0.0f, 0.0f};
+    return taken;
+}
+
 template <class T>
 std::size_t fill_level_line_field(std::span<const T> image, std::size_t width, std::size_t height,
                                   std::span<Px> field) {

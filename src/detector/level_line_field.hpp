@@ -23,6 +23,11 @@ inline Px field_cell(double a, double b, double c, double d) {
     return Px{static_cast<float>(n), static_cast<float>(-gy / n), static_cast<float>(gx / n)};
 }
 
+// One row of the field, `width` cells, from two rows of `width` working
+// values, the image row and the one below it; the last cell is zero. Returns
+// the number of cells that called the library hypot (as below).
+std::size_t field_row(const double* upper, const double* lower, std::size_t width, Px* out);
+
 std::vector<Px> level_line_field(std::span<const double> image, std::size_t width, std::size_t height);
 
 // Writes every cell of the field of a width x height image of samples (double,

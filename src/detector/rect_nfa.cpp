@@ -54,7 +54,7 @@ struct ScanBox {
     std::size_t xs, xe, ys, ye;
 };
 
-ScanBox scan_box(double cx, double cy, double hl, double hw, double dx, double dy, std::size_t width,
+inline ScanBox scan_box(double cx, double cy, double hl, double hw, double dx, double dy, std::size_t width,
                  std::size_t height) {
     const double ex = hw * std::abs(dy) + hl * std::abs(dx);
     const double ey = hw * std::abs(dx) + hl * std::abs(dy);

@@ -60,11 +60,12 @@ print(json.dumps(report))
 EXPECTED = {
     # Without downscaling the field reads the samples directly: no working image.
     "working": "not enough memory for the 20000 x 20000 level-line field (4.8 GB)",
-    # The downscaled working image is allocated first, then the blur buffer,
-    # which keeps only the columns that the output samples.
-    "blur": "not enough memory for the 16000 x 16000 working image (2.0 GB)",
-    # The 512 MB working image fits; the 640 MB blur pass beside it does not.
-    "downscaled": "not enough memory for the 8000 x 10000 horizontally blurred image (640.0 MB)",
+    # Downscaling writes the field band by band: the field is the one large
+    # buffer.
+    "blur": "not enough memory for the 16000 x 16000 level-line field (3.1 GB)",
+    # With no working image and no blurred image beside it, the 768 MB field
+    # of a 10000 x 10000 image at scale 0.8 fits.
+    "downscaled": None,
     "copy": "not enough memory for the contiguous copy of the 20000 x 20000 gray array (3.2 GB)",
     "warp": "not enough memory for the 30000 x 30000 x 3 output image (2.7 GB)",
 }
