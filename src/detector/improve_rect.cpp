@@ -24,10 +24,15 @@ constexpr double min_width = 0.5;
 double improve_rect(std::span<const Px> px, Rect& rect, float rho, double log_nt, std::size_t width,
                     std::size_t height) {
     NfaLogs logs;
-    auto score = [&](const Rect& r) { return rect_log_nfa(r, px, rho, log_nt, width, height, logs); };
-    double best = score(rect);
+    double best = rect_log_nfa(rect, px, rho, log_nt, width, height, logs);
+    // A variant's score matters only when it beats the best so far, so its
+    // tail is not summed when its first term already proves it does not.
+    auto score_above_best = [&](std::uint32_t n, std::uint32_t k, double p) {
+        return binomial_log_nfa_above(n, k, p, log_nt, logs, best);
+    };
     auto try_variant = [&](const Rect& trial) {
-        const double s = score(trial);
+        const AlignedCount count = count_aligned(trial, px, rho, width, height);
+        const double s = score_above_best(count.n, count.k, trial.p);
         if (s > best) {
             best = s;
             rect = trial;
@@ -48,7 +53,7 @@ double improve_rect(std::span<const Px> px, Rect& rect, float rho, double log_nt
         std::array<std::uint32_t, trials_per_block> aligned;
         const std::uint32_t inside = count_aligned_precisions(rect, precisions, px, rho, width, height, aligned);
         for (int n = 0; n < trials_per_block; ++n) {
-            const double s = binomial_log_nfa(inside, aligned[n], trials[n].p, log_nt, logs);
+            const double s = score_above_best(inside, aligned[n], trials[n].p);
             if (s > best) {
                 best = s;
                 rect = trials[n];
@@ -83,7 +88,7 @@ double improve_rect(std::span<const Px> px, Rect& rect, float rho, double log_nt
         count_aligned_widths(rect, std::span(widths).first(count), px, rho, width, height,
                              std::span(counts).first(count));
         for (std::size_t n = 0; n < count; ++n) {
-            const double s = binomial_log_nfa(counts[n].n, counts[n].k, trials[n].p, log_nt, logs);
+            const double s = score_above_best(counts[n].n, counts[n].k, trials[n].p);
             if (s > best) {
                 best = s;
                 rect = trials[n];

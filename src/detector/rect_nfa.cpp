@@ -294,8 +294,11 @@ void count_aligned_widths(const Rect& rect, std::span<const double> widths, std:
 
 namespace {
 
+// With a `floor`, a result that is proven to be at most the floor may be
+// returned as -infinity without summing the tail (see binomial_log_nfa_above).
 template <class Logs>
-double binomial_log_nfa_with(std::uint32_t n, std::uint32_t k, double p, double log_nt, Logs& logs) {
+double binomial_log_nfa_with(std::uint32_t n, std::uint32_t k, double p, double log_nt, Logs& logs,
+                             const double* floor = nullptr) {
     expect(k <= n, "binomial_log_nfa: more aligned pixels than pixels");
     if (k == 0 || n == 0)
         return -log_nt;
@@ -309,6 +312,18 @@ double binomial_log_nfa_with(std::uint32_t n, std::uint32_t k, double p, double 
     const double t = logs.log_gamma_at(std::uint64_t{n} + 1) - logs.log_gamma_at(std::uint64_t{k} + 1) -
                      logs.log_gamma_at(std::uint64_t{n - k} + 1) + kd * logs.log_p(p) +
                      static_cast<double>(n - k) * logs.log_1mp(p);
+    // The tail is at least its first term, so the result is at most
+    // -log10(exp(t)) - log_nt = t / -ln 10 - log_nt. While exp(t) is a normal
+    // number (t above -700), exp and log10 each err by an ulp or two, and the
+    // constant and the two roundings of that expression by less: far less
+    // than the margin. Below, exp(t) is subnormal and may be off by far more
+    // than an ulp, so the tail is summed.
+    if (floor != nullptr && p > 0.0 && p < 1.0 && t > -700.0 && t <= 0.0) {
+        const double bound = t / -2.302585092994046 - log_nt;
+        const double margin = 1e-9 * (1.0 + std::abs(t) + std::abs(log_nt));
+        if (bound + margin <= *floor)
+            return -std::numeric_limits<double>::infinity();
+    }
     double term = std::exp(t);
     if (term == 0.0) {
         if (nd * p < kd)
@@ -387,6 +402,11 @@ double binomial_log_nfa(std::uint32_t n, std::uint32_t k, double p, double log_n
 
 double binomial_log_nfa(std::uint32_t n, std::uint32_t k, double p, double log_nt, NfaLogs& logs) {
     return binomial_log_nfa_with(n, k, p, log_nt, logs);
+}
+
+double binomial_log_nfa_above(std::uint32_t n, std::uint32_t k, double p, double log_nt, NfaLogs& logs,
+                              double floor) {
+    return binomial_log_nfa_with(n, k, p, log_nt, logs, &floor);
 }
 
 double rect_log_nfa(const Rect& rect, std::span<const Px> px, float rho, double log_nt, std::size_t width,

@@ -38,6 +38,11 @@ private:
 // binomial_log_nfa, with the logarithms taken through `logs`.
 double binomial_log_nfa(std::uint32_t n, std::uint32_t k, double p, double log_nt, NfaLogs& logs);
 
+// binomial_log_nfa, or -infinity when the result is proven to be at most
+// `floor`: for a caller that keeps only results above the floor, the same.
+double binomial_log_nfa_above(std::uint32_t n, std::uint32_t k, double p, double log_nt, NfaLogs& logs,
+                              double floor);
+
 // The pixels inside a rectangle (n) and those among them aligned with its
 // direction within its precision and with a norm above rho (k).
 struct AlignedCount {

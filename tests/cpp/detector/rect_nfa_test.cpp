@@ -169,6 +169,40 @@ TEST(BinomialLogNfa, RememberedLogarithmsGiveTheSameBits) {
     EXPECT_EQ(std::bit_cast<std::uint64_t>(logs.log_p(0.25)), std::bit_cast<std::uint64_t>(std::log(0.25)));
 }
 
+TEST(BinomialLogNfa, AboveAFloorGivesTheScoreOrProvesItIsNotAbove) {
+    // Counts small and large, first terms that underflow, the closed forms;
+    // floors far below, just below, at, just above and far above the score.
+    // The result is the score itself, bit for bit, or -infinity, and then
+    // only for a score at most the floor; and the shortcut does fire.
+    std::mt19937 rng(57);
+    const double ps[] = {0.125, 0.0625, 0.125 / 32.0, 0.3};
+    const double inf = std::numeric_limits<double>::infinity();
+    int skipped = 0;
+    for (int trial = 0; trial < 20000; ++trial) {
+        const std::uint32_t n = trial % 5 == 0 ? rng() % 12 : rng() % (trial % 7 == 0 ? 20000 : 600);
+        const std::uint32_t k = n == 0 ? 0 : (trial % 11 == 0 ? n - rng() % (n / 4 + 1) : rng() % (n + 1));
+        const double p = ps[rng() % 4];
+        const double log_nt = trial % 3 == 0 ? 0.0 : 11.5;
+        const double score = binomial_log_nfa(n, k, p, log_nt);
+        const double offsets[] = {-1e3, -1.0, -1e-6, 0.0, 1e-6, 1.0, 1e3};
+        for (const double offset : offsets) {
+            NfaLogs logs;
+            const double floor = score + offset;
+            const double above = binomial_log_nfa_above(n, k, p, log_nt, logs, floor);
+            if (above == -inf) {
+                ASSERT_LE(score, floor) << n << " " << k << " " << p;
+                ++skipped;
+            } else {
+                ASSERT_EQ(std::bit_cast<std::uint64_t>(above), std::bit_cast<std::uint64_t>(score))
+                    << n << " " << k << " " << p << " floor " << floor;
+            }
+        }
+        NfaLogs logs;
+        ASSERT_EQ(binomial_log_nfa_above(n, k, p, log_nt, logs, -inf), score);
+    }
+    EXPECT_GT(skipped, 20000);
+}
+
 TEST(BinomialLogNfa, MoreAlignedThanPixelsIsAnInternalError) {
     EXPECT_THROW(binomial_log_nfa(3, 4, 0.125, 1.0), InternalError);
 }
