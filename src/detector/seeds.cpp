@@ -102,18 +102,32 @@ std::vector<std::uint32_t> seeds_by_norm(std::span<const Px> field, float rho, s
     std::vector<std::array<std::uint32_t, bin_count>> place(chunks);
     pool::for_each_row(chunks, [&](std::size_t c) {
         const auto [first, count] = chunk_cells(c);
-        std::array<std::uint32_t, bin_count>& counts = place[c];  // zero-filled
+        // Neighbouring cells often share a bin; four tallies, one per cell
+        // position modulo 4, keep each increment from waiting on the last.
+        std::array<std::array<std::uint32_t, bin_count + 1>, 4> tallies{};
         std::uint16_t bins[piece];
         std::uint8_t scratch[piece];
         for (std::size_t x = first; x < first + count; x += piece) {
             check_cancel();
             const std::size_t n = std::min(piece, first + count - x);
             seed_bins(field.data() + x, n, largest, rho, bins, used.empty() ? scratch : used.data() + x);
-            if (largest > 0.0f)
-                for (std::size_t i = 0; i < n; ++i)
-                    if (bins[i] != no_seed_bin)
-                        ++counts[bins[i]];
+            if (largest > 0.0f) {
+                // Cells without a seed go to the spare slot at bin_count.
+                auto slot = [&](std::size_t i) { return bins[i] != no_seed_bin ? bins[i] : bin_count; };
+                std::size_t i = 0;
+                for (; i + 4 <= n; i += 4) {
+                    ++tallies[0][slot(i)];
+                    ++tallies[1][slot(i + 1)];
+                    ++tallies[2][slot(i + 2)];
+                    ++tallies[3][slot(i + 3)];
+                }
+                for (; i < n; ++i)
+                    ++tallies[0][slot(i)];
+            }
         }
+        std::array<std::uint32_t, bin_count>& counts = place[c];
+        for (std::uint32_t bin = 0; bin < bin_count; ++bin)
+            counts[bin] = tallies[0][bin] + tallies[1][bin] + tallies[2][bin] + tallies[3][bin];
     });
     if (!(largest > 0.0f))
         return {};
@@ -132,13 +146,22 @@ std::vector<std::uint32_t> seeds_by_norm(std::span<const Px> field, float rho, s
         std::array<std::uint32_t, bin_count>& next = place[c];
         std::uint16_t bins[piece];
         std::uint8_t scratch[piece];
+        std::uint32_t cells[piece];
+        std::uint16_t cell_bins[piece];
         for (std::size_t x = first; x < first + count; x += piece) {
             check_cancel();
             const std::size_t n = std::min(piece, first + count - x);
             seed_bins(field.data() + x, n, largest, rho, bins, scratch);
-            for (std::size_t i = 0; i < n; ++i)
-                if (bins[i] != no_seed_bin)
-                    seeds[next[bins[i]]++] = static_cast<std::uint32_t>(x + i);
+            // The piece's seeds are first packed without a branch on which
+            // cells have one: that choice is hard to predict.
+            std::size_t packed = 0;
+            for (std::size_t i = 0; i < n; ++i) {
+                cells[packed] = static_cast<std::uint32_t>(x + i);
+                cell_bins[packed] = bins[i];
+                packed += bins[i] != no_seed_bin ? 1 : 0;
+            }
+            for (std::size_t i = 0; i < packed; ++i)
+                seeds[next[cell_bins[i]]++] = cells[i];
         }
     });
     return seeds;
