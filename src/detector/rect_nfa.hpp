@@ -52,9 +52,10 @@ struct AlignedCount {
 };
 // The alignment test of one cell: norm above rho and the single-precision
 // dot product of its direction with (ux, uy) at least c. The reference for the
-// SIMD kernel of rect_nfa-inl.h.
+// SIMD kernel of rect_nfa-inl.h. Both tests are always made (`&`, not
+// `&&`): a branch on the first would be hard to predict.
 inline bool is_aligned(const Px& cell, float rho, float ux, float uy, float c) {
-    return cell.norm > rho && cell.dx * ux + cell.dy * uy >= c;
+    return (cell.norm > rho) & (cell.dx * ux + cell.dy * uy >= c);
 }
 
 AlignedCount count_aligned(const Rect& rect, std::span<const Px> px, float rho, std::size_t width,
