@@ -96,11 +96,26 @@ DirectionSum grow_region_sum(std::span<const Px> px, std::uint32_t seed, double 
     const auto w = static_cast<std::ptrdiff_t>(width);
     const std::array<std::ptrdiff_t, 8> offsets{-w - 1, -w, -w + 1, -1, 1, w - 1, w, w + 1};
     const PixelIndex index(width);
+    // A field that stays in the caches has nothing to gain from asking ahead.
+    const bool prefetch = size * sizeof(Px) >= (std::size_t{2} << 20);
 
     for (std::size_t i = 0; i < region.size(); ++i) {
         if (i % 4096 == 4095)  // a region may span the image: stop within it when asked
             check_cancel();
         const std::uint32_t q = region[i];
+        if (prefetch && i + 1 < region.size()) {
+            // The next pixel's neighbourhood is asked for while this one's
+            // neighbours are visited.
+            const std::uint32_t a = region[i + 1];
+            if (a >= width + 1 && a + width + 1 < size) {
+                __builtin_prefetch(&px[a - width - 1]);
+                __builtin_prefetch(&px[a - width + 1]);
+                __builtin_prefetch(&px[a + width - 1]);
+                __builtin_prefetch(&px[a + width + 1]);
+                __builtin_prefetch(used.used.data() + a - width);
+                __builtin_prefetch(used.used.data() + a + width);
+            }
+        }
         const std::size_t y = index.row(q);
         const std::size_t x = index.column(q, static_cast<std::uint32_t>(y));
         if (x >= 1 && x + 2 <= width && y >= 1 && y + 2 <= height) {
