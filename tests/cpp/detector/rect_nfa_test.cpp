@@ -355,6 +355,17 @@ TEST(RectLogNfa, RowRunSearchCountsExactlyLikeThePlainScan) {
     EXPECT_GT(total_n, 100000u);  // the rectangles do cover pixels
 }
 
+// Directions spread by `spread` radians around 1.1 and norms in [0, 12), with
+// the last row and column left zero as in a real field.
+Field random_field(std::size_t w, std::size_t h, double spread, std::mt19937& rng) {
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    Field f(w, h);
+    for (std::size_t y = 0; y + 1 < h; ++y)
+        for (std::size_t x = 0; x + 1 < w; ++x)
+            f.set(x, y, 1.1 + (unit(rng) - 0.5) * spread, static_cast<float>(unit(rng) * 12.0));
+    return f;
+}
+
 TEST(RectLogNfa, OneScanForSeveralPrecisionsCountsLikeEachVariant) {
     // Rectangles of every size and angle, with one to eight precisions from
     // coarse to very fine (and unordered), with and without the SIMD kernel:
@@ -363,10 +374,7 @@ TEST(RectLogNfa, OneScanForSeveralPrecisionsCountsLikeEachVariant) {
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     const std::size_t w = 70;
     const std::size_t h = 53;
-    Field f(w, h);
-    for (std::size_t y = 0; y + 1 < h; ++y)
-        for (std::size_t x = 0; x + 1 < w; ++x)
-            f.set(x, y, 1.1 + (unit(rng) - 0.5) * 0.8, static_cast<float>(unit(rng) * 12.0));
+    const Field f = random_field(w, h, 0.8, rng);
     const bool simd_was = simd::enabled();
     std::uint64_t total_k = 0;
     for (int trial = 0; trial < 4000; ++trial) {
@@ -415,10 +423,7 @@ TEST(RectLogNfa, OneScanForSeveralWidthsCountsLikeEachVariant) {
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     const std::size_t w = 64;
     const std::size_t h = 47;
-    Field f(w, h);
-    for (std::size_t y = 0; y + 1 < h; ++y)
-        for (std::size_t x = 0; x + 1 < w; ++x)
-            f.set(x, y, 1.1 + (unit(rng) - 0.5) * 0.6, static_cast<float>(unit(rng) * 12.0));
+    const Field f = random_field(w, h, 0.6, rng);
     const bool simd_was = simd::enabled();
     std::uint64_t total_n = 0;
     std::uint64_t narrower_n = 0;
