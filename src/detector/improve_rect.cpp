@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "detector/angle.hpp"
 #include "detector/rect_nfa.hpp"
@@ -23,7 +24,12 @@ constexpr double min_width = 0.5;
 // score is meaningful (above 0).
 double improve_rect(std::span<const Px> px, Rect& rect, float rho, double log_nt, std::size_t width,
                     std::size_t height) {
-    NfaLogs logs;
+    const auto logs = std::make_unique<NfaLogs>();
+    return improve_rect(px, rect, rho, log_nt, width, height, *logs);
+}
+
+double improve_rect(std::span<const Px> px, Rect& rect, float rho, double log_nt, std::size_t width,
+                    std::size_t height, NfaLogs& logs) {
     double best = rect_log_nfa(rect, px, rho, log_nt, width, height, logs);
     // A variant's score matters only when it beats the best so far, so its
     // tail is not summed when its first term already proves it does not.

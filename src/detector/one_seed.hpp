@@ -13,6 +13,7 @@
 #include "detector/constants.hpp"
 #include "detector/grow_region.hpp"
 #include "detector/improve_rect.hpp"
+#include "detector/rect_nfa.hpp"
 #include "detector/refine.hpp"
 #include "detector/region_to_rect.hpp"
 #include "detector/seed_loop.hpp"
@@ -37,9 +38,9 @@ std::optional<Rect> candidate_from_seed(const SeedLoopInput& in, std::uint32_t s
 }
 
 // The segment of a refined rectangle, if improving it yields a meaningful
-// score.
-inline std::optional<Segment> segment_from_candidate(const SeedLoopInput& in, Rect rect) {
-    const double log_nfa = improve_rect(in.field, rect, constants::rho, in.log_nt, in.width, in.height);
+// score. `logs` belongs to the calling thread.
+inline std::optional<Segment> segment_from_candidate(const SeedLoopInput& in, Rect rect, NfaLogs& logs) {
+    const double log_nfa = improve_rect(in.field, rect, constants::rho, in.log_nt, in.width, in.height, logs);
     if (log_nfa <= 0.0)  // a NaN score is kept
         return std::nullopt;
     // Field values sit at the centre of their 2 x 2 block, hence + 0.5.

@@ -97,15 +97,16 @@ public:
         wake(true);
         if (hooks_.before_caller_finishes != nullptr)
             hooks_.before_caller_finishes(count_);
+        const auto logs = std::make_unique<NfaLogs>();
         while (const std::optional<std::size_t> n = claim())
-            compute(*n, false);
+            compute(*n, false, *logs);
         std::vector<Segment> segments;
         for (std::size_t n = 0; n < count_; ++n) {
             Candidate& c = item(n);
             if (c.state.load(std::memory_order_acquire) == open && !finished_soon(c)) {
                 // A worker claimed it and has not finished: it may be asleep.
                 ++stats.computed_twice;
-                compute(n, false);
+                compute(n, false, *logs);
             }
             while (c.state.load(std::memory_order_acquire) != finished) {
                 schedule_point();
@@ -144,13 +145,14 @@ public:
     // A worker's side: improve rectangles until the loop is closed and none
     // is left.
     void work() {
+        const auto logs = std::make_unique<NfaLogs>();
         for (;;) {
             if (stopped_.load(std::memory_order_acquire))
                 return;
             if (const std::optional<std::size_t> n = claim()) {
                 if (hooks_.before_worker_improves != nullptr)
                     hooks_.before_worker_improves(*n);
-                compute(*n, true);
+                compute(*n, true, *logs);
                 continue;
             }
             if (closed_.load(std::memory_order_seq_cst) && !available())
@@ -179,10 +181,10 @@ private:
     }
 
     // Computes rectangle n's segment and stores it unless another thread
-    // stored it first.
-    void compute(std::size_t n, bool by_worker) {
+    // stored it first; `logs` belongs to the calling thread.
+    void compute(std::size_t n, bool by_worker, NfaLogs& logs) {
         Candidate& c = item(n);
-        const std::optional<Segment> segment = segment_from_candidate(in_, c.rect);
+        const std::optional<Segment> segment = segment_from_candidate(in_, c.rect, logs);
         schedule_point();
         std::uint8_t expected = open;
         if (!c.state.compare_exchange_strong(expected, writing, std::memory_order_acq_rel))

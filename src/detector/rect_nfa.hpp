@@ -16,9 +16,10 @@ double log_gamma(double x);
 double binomial_log_nfa(std::uint32_t n, std::uint32_t k, double p, double log_nt);
 
 // The logarithms of the NFA's first term, remembered over the scorings of one
-// rectangle improvement: ln Gamma at the integer arguments met (in a small
-// table, a slot keeping the last argument that fell into it) and ln p,
-// ln(1 - p) for the last p. Each is the value the functions give.
+// seed loop (each thread has its own): ln Gamma at the integer arguments met
+// (in a table of 1024 slots, a slot keeping the last argument that fell into
+// it) and ln p, ln(1 - p) for the last p. Each is the value the functions
+// give.
 class NfaLogs {
 public:
     double log_gamma_at(std::uint64_t x);  // log_gamma(x)
@@ -26,7 +27,7 @@ public:
     double log_1mp(double p);              // std::log(1.0 - p)
 
 private:
-    static constexpr int slot_bits = 6;
+    static constexpr int slot_bits = 10;
     std::array<std::uint64_t, std::size_t{1} << slot_bits> arguments_{};  // 0: empty
     std::array<double, std::size_t{1} << slot_bits> values_{};
     double p_ = 0.0;

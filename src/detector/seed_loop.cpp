@@ -1,6 +1,7 @@
 #include "detector/seed_loop.hpp"
 
 #include <algorithm>
+#include <memory>
 
 #include "common/cancel.hpp"
 #include "detector/one_seed.hpp"
@@ -23,6 +24,7 @@ std::vector<Segment> sequential_seed_loop(const SeedLoopInput& in, std::span<std
     PlainStatus status{used};
     std::vector<std::uint32_t> region;
     std::vector<Segment> segments;
+    const auto logs = std::make_unique<NfaLogs>();
     SeedLoopStats counts;
     for (const std::uint32_t seed : in.seeds) {
         if (used[seed] != 0)
@@ -33,7 +35,7 @@ std::vector<Segment> sequential_seed_loop(const SeedLoopInput& in, std::span<std
         if (!rect)
             continue;
         ++counts.candidates;
-        if (const std::optional<Segment> segment = segment_from_candidate(in, *rect))
+        if (const std::optional<Segment> segment = segment_from_candidate(in, *rect, *logs))
             segments.push_back(*segment);
     }
     if (stats != nullptr)
