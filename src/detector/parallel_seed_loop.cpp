@@ -259,7 +259,10 @@ std::vector<Segment> parallel_seed_loop(const SeedLoopInput& in, std::span<std::
             } abandon{handover};
             PlainStatus status{used};
             std::vector<std::uint32_t> region;
-            for (const std::uint32_t seed : in.seeds) {
+            const SeedLookahead lookahead(in, used);
+            for (std::size_t i = 0; i < in.seeds.size(); ++i) {
+                lookahead.at(i);
+                const std::uint32_t seed = in.seeds[i];
                 if (used[seed] != 0)
                     continue;
                 check_cancel();

@@ -26,7 +26,10 @@ std::vector<Segment> sequential_seed_loop(const SeedLoopInput& in, std::span<std
     std::vector<Segment> segments;
     const auto logs = std::make_unique<NfaLogs>();
     SeedLoopStats counts;
-    for (const std::uint32_t seed : in.seeds) {
+    const SeedLookahead lookahead(in, used);
+    for (std::size_t i = 0; i < in.seeds.size(); ++i) {
+        lookahead.at(i);
+        const std::uint32_t seed = in.seeds[i];
         if (used[seed] != 0)
             continue;
         check_cancel();

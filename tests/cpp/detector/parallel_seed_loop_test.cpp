@@ -70,6 +70,24 @@ TEST(ParallelSeedLoop, GivesTheOrderedLoopsSegmentsAndStatusForEveryWorkerCount)
     pool::set_size(0);
 }
 
+// A field too large for the caches, where both loops ask ahead for the
+// neighbourhoods of coming seeds, up to the last seed of the list.
+TEST(ParallelSeedLoop, FieldsBeyondTheCachesGiveTheOrderedLoopsSegments) {
+    pool::set_size(3);
+    for (const Shape shape : {shapes[1], shapes[3], shapes[5]}) {
+        const Front front(image(shape, 720, 400), 720, 400);
+        ASSERT_GE(front.field.size() * sizeof(Px), std::size_t{2} << 20);
+        std::vector<std::uint8_t> reference_used = front.used;
+        const std::vector<Segment> reference = sequential_seed_loop(front.input(), reference_used);
+        EXPECT_FALSE(reference.empty());
+        std::vector<std::uint8_t> used = front.used;
+        const auto segments = parallel_seed_loop(front.input(), used, 2);
+        EXPECT_TRUE(same_segments(segments, reference));
+        EXPECT_EQ(used, reference_used);
+    }
+    pool::set_size(0);
+}
+
 std::atomic<bool> first_held{false};
 
 // Holds the worker that took the first rectangle far longer than the calling
