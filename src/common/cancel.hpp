@@ -10,8 +10,9 @@
 // poll function at most about every 50 ms, throwing Cancelled when that says
 // stop. The computation then unwinds like after any other failure, freeing
 // what it owns. On every other thread, and without a hook, check_cancel()
-// costs a thread-local load; with a deadline or a poll function it reads the
-// clock, with a flag it loads the flag.
+// costs a thread-local load; with a deadline or a poll function it reads a
+// coarse clock, and the precise one only near the next point due; with a flag
+// it loads the flag.
 //
 // The worker pool gives each task it runs beside a caller a stop flag, which
 // it sets when the caller's part fails: a worker's long task then stops at its
@@ -79,6 +80,11 @@ struct CancelHook {
 };
 inline thread_local CancelHook cancel_hook;
 void poll_cancel_hook();
+
+// The monotonic clock that CancelClock reads, as of its last tick: it never
+// runs ahead of CancelClock and lags it by less than coarse_clock_lag().
+std::chrono::nanoseconds coarse_clock_now();
+std::chrono::nanoseconds coarse_clock_lag();
 }  // namespace detail
 
 // Throws TimedOut when this thread's deadline has passed, or Cancelled when

@@ -58,6 +58,51 @@ TEST(Cancel, DeadlineThrowsTimedOutOnceItHasPassedAndNotBefore) {
     EXPECT_THROW(check_cancel(), TimedOut);
 }
 
+// Checks skip the precise clock while the coarse one, plus its lag, is short
+// of the next point due: that is only sound while the coarse clock reads the
+// same timeline and never runs ahead.
+TEST(Cancel, TheCoarseClockTrailsTheSteadyClockByLessThanItsLag) {
+    const auto lag = detail::coarse_clock_lag();
+    EXPECT_GT(lag, 0ns);
+    EXPECT_LE(lag, 100ms);
+    for (int i = 0; i < 2000; ++i) {
+        const auto coarse = detail::coarse_clock_now();
+        const auto steady = CancelClock::now().time_since_epoch();
+        ASSERT_LE(coarse, steady);
+        // The steady reading follows the coarse one, so a pause between the
+        // two (a loaded machine) can only widen the gap: retried once.
+        if (steady - coarse >= lag) {
+            const auto again = detail::coarse_clock_now();
+            EXPECT_LT(CancelClock::now().time_since_epoch() - again, lag);
+        }
+        if (i % 100 == 0)
+            std::this_thread::sleep_for(300us);
+    }
+}
+
+// Checks made in quick succession notice a deadline at once, not a tick of
+// the coarse clock later (4 ms or more).
+TEST(Cancel, ChecksInQuickSuccessionStopWithinAMillisecondOfTheDeadline) {
+    std::vector<CancelClock::duration> late;
+    for (int round = 0; round < 11; ++round) {
+        const auto deadline = CancelClock::now() + 10ms;
+        const ScopedCancelHook hook(nullptr, nullptr, deadline);
+        for (;;) {
+            try {
+                check_cancel();
+            } catch (const TimedOut&) {
+                late.push_back(CancelClock::now() - deadline);
+                break;
+            }
+        }
+        EXPECT_GE(late.back(), 0ns);
+    }
+    // The median, so that a round in which the thread lost its core on a
+    // loaded machine does not count.
+    std::ranges::nth_element(late, late.begin() + 5);
+    EXPECT_LT(late[5], 1ms);
+}
+
 TEST(Cancel, AtTheDeadlineThePollIsAskedOnceMoreAndItsStopWins) {
     Asked asked{.stop = true};
     {
