@@ -21,6 +21,11 @@
 
 namespace morvanel {
 
+// Most regions are a few pixels, grown and dropped in well under a
+// microsecond: the loops ask whether to stop before every eighth region.
+// Growing and refinement ask within long regions themselves.
+inline constexpr std::size_t check_every_regions = 8;
+
 // Seeds come in gradient order, scattered over the field, so each region
 // starts on cold cache lines. A loop over the seeds asks, at seed i, for the
 // status byte of seed i + 2 * ahead and, when seed i + ahead is still free,

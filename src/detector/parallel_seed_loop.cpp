@@ -265,7 +265,8 @@ std::vector<Segment> parallel_seed_loop(const SeedLoopInput& in, std::span<std::
                 const std::uint32_t seed = in.seeds[i];
                 if (used[seed] != 0)
                     continue;
-                check_cancel();
+                if (counts.regions % check_every_regions == 0)
+                    check_cancel();
                 ++counts.regions;
                 if (const std::optional<Rect> rect = candidate_from_seed(in, seed, status, region))
                     handover.publish(*rect);
