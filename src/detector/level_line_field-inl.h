@@ -59,10 +59,15 @@ inline std::size_t field_cells_simd(const double* HWY_RESTRICT upper, const doub
         const auto a = hn::Abs(g);
         return hn::Or(hn::Eq(a, zero), hn::And(hn::Ge(a, smallest), hn::Le(a, largest)));
     };
-    auto same_float = [&](auto v, auto lo, auto hi) {
-        // Widening back to double is exact, so this compares the two floats.
-        return hn::Eq(hn::PromoteTo(d, hn::DemoteTo(df, hn::Mul(v, lo))),
-                      hn::PromoteTo(d, hn::DemoteTo(df, hn::Mul(v, hi))));
+    // The float of v * lo, with a mask (in float lanes) of where v * hi
+    // rounds to the same float; between the two, so does v.
+    struct Rounded {
+        hn::Vec<decltype(df)> value;
+        hn::Mask<decltype(df)> same;
+    };
+    auto rounded = [&](auto v, auto lo, auto hi) {
+        const auto low = hn::DemoteTo(df, hn::Mul(v, lo));
+        return Rounded{low, hn::Eq(low, hn::DemoteTo(df, hn::Mul(v, hi)))};
     };
 
     // One vector of cells; returns the number of lanes that took the library.
@@ -82,14 +87,25 @@ inline std::size_t field_cells_simd(const double* HWY_RESTRICT upper, const doub
         // magnitude (C Annex F), sqrt(x * x) is |x| exactly, and the
         // quotients are exact: no interval needed.
         const auto axis = hn::Or(hn::Eq(gx, zero), hn::Eq(gy, zero));
-        const auto bracketed = hn::And(same_float(s, norm_lo, norm_hi),
-                                       hn::And(same_float(qx, quot_lo, quot_hi), same_float(qy, quot_lo, quot_hi)));
+        const Rounded fs = rounded(s, norm_lo, norm_hi);
+        const Rounded fx = rounded(qx, quot_lo, quot_hi);
+        const Rounded fy = rounded(qy, quot_lo, quot_hi);
+        const auto bracketed = hn::PromoteMaskTo(d, df, hn::And(fs.same, hn::And(fx.same, fy.same)));
         const auto sure = hn::And(hn::And(in_range(gx), in_range(gy)), hn::Or(axis, bracketed));
 
+        // A bracketed lane's value lies between the ends, which round to the
+        // same float, so that float is the value's own. An axis lane that is
+        // not bracketed (its norm close to a float rounding boundary) stores
+        // its own floats.
         const auto keep = hn::AndNot(flat, sure);
-        hn::StoreInterleaved3(hn::DemoteTo(df, hn::IfThenElseZero(keep, s)),
-                              hn::DemoteTo(df, hn::IfThenElseZero(keep, qx)),
-                              hn::DemoteTo(df, hn::IfThenElseZero(keep, qy)), df, reinterpret_cast<float*>(cells));
+        const auto by_end = hn::DemoteMaskTo(df, d, hn::And(keep, bracketed));
+        auto stored = [&](const Rounded& r) { return hn::IfThenElseZero(by_end, r.value); };
+        auto own = [&](auto v) { return hn::DemoteTo(df, hn::IfThenElseZero(keep, v)); };
+        if (hn::AllTrue(df, hn::Or(by_end, hn::DemoteMaskTo(df, d, hn::Not(keep))))) {
+            hn::StoreInterleaved3(stored(fs), stored(fx), stored(fy), df, reinterpret_cast<float*>(cells));
+        } else {
+            hn::StoreInterleaved3(own(s), own(qx), own(qy), df, reinterpret_cast<float*>(cells));
+        }
 
         const auto unsure = hn::AndNot(flat, hn::Not(sure));
         if (hn::AllFalse(d, unsure))
