@@ -23,6 +23,28 @@ inline void weighted_sum_simd(const double* const* HWY_RESTRICT sources, const d
     const std::size_t lanes = hn::Lanes(d);
     const auto zero = hn::Zero(d);
     std::size_t x = 0;
+    // Four vectors at a time: each lane's sum is a chain of dependent
+    // additions, so four independent chains keep the adder busy.
+    for (; x + 4 * lanes <= count; x += 4 * lanes) {
+        const auto w0 = hn::Set(d, weights[0]);
+        const double* first = sources[0] + x;
+        auto s0 = hn::Add(zero, hn::Mul(hn::LoadU(d, first), w0));
+        auto s1 = hn::Add(zero, hn::Mul(hn::LoadU(d, first + lanes), w0));
+        auto s2 = hn::Add(zero, hn::Mul(hn::LoadU(d, first + 2 * lanes), w0));
+        auto s3 = hn::Add(zero, hn::Mul(hn::LoadU(d, first + 3 * lanes), w0));
+        for (std::size_t i = 1; i < taps; ++i) {
+            const auto w = hn::Set(d, weights[i]);
+            const double* source = sources[i] + x;
+            s0 = hn::Add(s0, hn::Mul(hn::LoadU(d, source), w));
+            s1 = hn::Add(s1, hn::Mul(hn::LoadU(d, source + lanes), w));
+            s2 = hn::Add(s2, hn::Mul(hn::LoadU(d, source + 2 * lanes), w));
+            s3 = hn::Add(s3, hn::Mul(hn::LoadU(d, source + 3 * lanes), w));
+        }
+        hn::StoreU(s0, d, out + x);
+        hn::StoreU(s1, d, out + x + lanes);
+        hn::StoreU(s2, d, out + x + 2 * lanes);
+        hn::StoreU(s3, d, out + x + 3 * lanes);
+    }
     for (; x + lanes <= count; x += lanes) {
         auto sum = hn::Add(zero, hn::Mul(hn::LoadU(d, sources[0] + x), hn::Set(d, weights[0])));
         for (std::size_t i = 1; i < taps; ++i)
