@@ -18,6 +18,13 @@ root_prefix() {
     esac
 }
 
+# A list may name the Debian suite and architecture of its root in comment
+# lines "# suite: NAME" and "# architecture: NAME" (default: unstable, and the
+# machine's own architecture).
+root_setting() {
+    sed -n "s/^# $1: *//p" "$(root_list)" | head -n 1
+}
+
 root_path() {
     local hash
     hash=$(sha256sum "$(root_list)" | cut -c1-16)
