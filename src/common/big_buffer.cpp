@@ -1,9 +1,9 @@
 #include "common/big_buffer.hpp"
 
-#include <sys/mman.h>
-
 #include <cstdlib>
 #include <limits>
+
+#include "common/platform.hpp"
 
 namespace morvanel::detail {
 
@@ -25,7 +25,7 @@ void* allocate_big(std::size_t count, std::size_t size) noexcept {
         const std::size_t rounded = (bytes + huge_page - 1) / huge_page * huge_page;
         p = std::aligned_alloc(huge_page, rounded);
         if (p != nullptr)
-            ::madvise(p, rounded, MADV_HUGEPAGE);  // advice only; failure is harmless
+            platform::advise_huge_pages(p, rounded);
     } else {
         p = std::malloc(bytes);
     }

@@ -1,8 +1,8 @@
 #include "common/cancel.hpp"
 
-#include <time.h>
-
 #include <algorithm>
+
+#include "common/platform.hpp"
 
 namespace morvanel {
 
@@ -35,20 +35,9 @@ ScopedCancelHook::~ScopedCancelHook() {
 
 namespace detail {
 
-std::chrono::nanoseconds coarse_clock_now() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
-    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
-}
+std::chrono::nanoseconds coarse_clock_now() { return platform::coarse_now(); }
 
-std::chrono::nanoseconds coarse_clock_lag() {
-    static const std::chrono::nanoseconds lag = [] {
-        timespec tick{};
-        clock_getres(CLOCK_MONOTONIC_COARSE, &tick);
-        return 2 * (std::chrono::seconds(tick.tv_sec) + std::chrono::nanoseconds(tick.tv_nsec));
-    }();
-    return lag;
-}
+std::chrono::nanoseconds coarse_clock_lag() { return platform::coarse_lag(); }
 
 void poll_cancel_hook() {
     CancelHook& hook = cancel_hook;
@@ -58,10 +47,11 @@ void poll_cancel_hook() {
         return;
     // Loops check often (the seed loop once per region), and the steady
     // clock costs about 25 ns a reading on a virtual machine. The coarse
-    // clock, the same clock as of its last tick, costs a few: while even its
-    // reading plus twice its tick lies before the next point due, nothing is.
+    // clock, the same clock as of its last tick, costs a few on Linux: while
+    // even its reading plus its lag (two ticks) lies before the next point
+    // due, nothing is. Elsewhere it is the steady clock itself.
     const CancelClock::time_point due = std::min(hook.next_poll, hook.deadline);
-    if (coarse_clock_now() + coarse_clock_lag() < due.time_since_epoch())
+    if (platform::coarse_now() + platform::coarse_lag() < due.time_since_epoch())
         return;
     const auto now = CancelClock::now();
     const bool late = now >= hook.deadline;

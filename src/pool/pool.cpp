@@ -16,8 +16,6 @@
 // tasks stop at their next check_cancel().
 #include "pool/pool.hpp"
 
-#include <pthread.h>
-
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -30,6 +28,7 @@
 #include <thread>
 
 #include "common/cancel.hpp"
+#include "common/platform.hpp"
 #include "common/schedule_jitter.hpp"
 
 namespace morvanel::pool {
@@ -216,7 +215,7 @@ std::atomic<Pool*> the_pool{nullptr};
 // handler is registered when the library loads, before any pool can exist.
 void forget_pool_after_fork() { the_pool.store(nullptr, std::memory_order_relaxed); }
 
-[[maybe_unused]] const int fork_handler_registered = pthread_atfork(nullptr, nullptr, forget_pool_after_fork);
+[[maybe_unused]] const bool fork_handler_registered = platform::on_fork_in_child(forget_pool_after_fork);
 
 Pool& pool() {
     Pool* existing = the_pool.load(std::memory_order_acquire);

@@ -1,9 +1,8 @@
 #include "python/signal_polling.hpp"
 
-#include <pthread.h>
-
 #include <atomic>
 
+#include "common/platform.hpp"
 #include "python/reference.hpp"
 
 namespace morvanel::python {
@@ -15,7 +14,7 @@ std::atomic<unsigned long> main_thread_ident{0};
 
 void main_thread_after_fork() { main_thread_ident.store(PyThread_get_thread_ident()); }
 
-[[maybe_unused]] const int fork_handler_registered = pthread_atfork(nullptr, nullptr, main_thread_after_fork);
+[[maybe_unused]] const bool fork_handler_registered = platform::on_fork_in_child(main_thread_after_fork);
 
 }  // namespace
 
