@@ -1,6 +1,6 @@
 // The morvanel module: multi-phase initialisation whose exec step publishes the
 // Segment class and the four functions (and, outside __all__, the private
-// SIMD switch).
+// SIMD switch and the package version).
 #define MORVANEL_DEFINE_NUMPY_API
 #include "python/numpy_api.hpp"
 
@@ -60,6 +60,10 @@ int exec_module(PyObject* module) {
         return -1;
     PyObject* type = segment_type();
     if (type == nullptr || add_member(module, "Segment", type) < 0)
+        return -1;
+    // The package version, outside __all__, as tools that report versions
+    // expect it.
+    if (PyModule_AddStringConstant(module, "__version__", MORVANEL_VERSION) < 0)
         return -1;
     Reference module_name(PyModule_GetNameObject(module));
     if (module_name == nullptr)

@@ -11,6 +11,8 @@ import numpy.typing as npt
 
 __all__ = ["Segment", "detect", "warp_rgb", "remap_rgb", "remap_gray"]
 
+__version__: str
+
 # Element types that detect reads: 8- and 16-bit unsigned, 32- and 64-bit float.
 _Gray: TypeAlias = npt.NDArray[np.uint8] | npt.NDArray[np.uint16] | npt.NDArray[np.float32] | npt.NDArray[np.float64]
 

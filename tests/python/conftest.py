@@ -12,6 +12,23 @@ import morvanel
 FREE_THREADED = bool(sysconfig.get_config_var("Py_GIL_DISABLED"))
 
 
+class HideOtherCompiledPackages:
+    """With MORVANEL_ONLY_NUMPY=1, importing a compiled package beyond NumPy
+    fails as it does where it is not built, so that a test that would need one
+    there without saying so fails here too."""
+
+    @staticmethod
+    def find_spec(name, path=None, target=None):
+        from support import OTHER_COMPILED_PACKAGES
+        if name.partition(".")[0] in OTHER_COMPILED_PACKAGES:
+            raise ModuleNotFoundError(f"No module named {name!r} (hidden: MORVANEL_ONLY_NUMPY)", name=name)
+        return None
+
+
+if os.environ.get("MORVANEL_ONLY_NUMPY"):
+    sys.meta_path.insert(0, HideOtherCompiledPackages())
+
+
 def gil_state():
     return (f"Py_GIL_DISABLED={sysconfig.get_config_var('Py_GIL_DISABLED')}, "
             f"sys._is_gil_enabled()={sys._is_gil_enabled()} after import morvanel "

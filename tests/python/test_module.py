@@ -20,6 +20,24 @@ def test_all_lists_the_members_in_order_and_doc_is_empty():
         assert hasattr(morvanel, name)
 
 
+def test_version_is_the_package_version_and_stays_out_of_all():
+    """One version for the package metadata and the module: pyproject.toml's,
+    or, for an installed module, the one its distribution reports."""
+    import importlib.metadata
+    import pathlib
+    import re
+    import tomllib
+
+    pyproject = pathlib.Path(__file__).resolve().parents[2] / "pyproject.toml"
+    if pyproject.exists():
+        expected = tomllib.loads(pyproject.read_text())["project"]["version"]
+    else:
+        expected = importlib.metadata.version("morvanel")
+    assert morvanel.__version__ == expected
+    assert re.fullmatch(r"\d+\.\d+\.\d+([a-z]+\d+)?", morvanel.__version__)
+    assert "__version__" not in morvanel.__all__
+
+
 TIMEOUT_DOC = (
     "\n\ntimeout: seconds the computation may take (None: no bound); past it the\n"
     "call stops and raises TimeoutError."

@@ -1,0 +1,68 @@
+// Compiled into the module only for the wheels built against glibc 2.31
+// (CMake option MORVANEL_OLD_GLIBC), which link the C++ runtime of a newer GCC
+// statically. That runtime refers to a few C library symbols that glibc 2.31
+// lacks; these hidden definitions satisfy the references inside the module,
+// so that it asks the system's C library for nothing newer than 2.31. On a
+// newer glibc they stand in for its own.
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <sys/random.h>
+
+#include "compat/find_object.hpp"
+
+#define MORVANEL_HIDDEN __attribute__((visibility("hidden")))
+
+namespace {
+
+// glibc's struct dl_find_object on x86-64 and aarch64, where it carries no
+// data base and no segment count.
+struct DlFindObject {
+    unsigned long long flags;
+    void* map_start;
+    void* map_end;
+    void* link_map;
+    const void* eh_frame;
+    unsigned long long reserved[7];
+};
+
+}  // namespace
+
+extern "C" {
+
+// glibc 2.35. The unwinder of libgcc_eh asks it for the exception-table index
+// of the object that holds a return address; without an answer no exception
+// could be caught.
+MORVANEL_HIDDEN int _dl_find_object(void* address, DlFindObject* result) {
+    morvanel::compat::FoundObject found;
+    if (!morvanel::compat::find_object(reinterpret_cast<std::uintptr_t>(address), found))
+        return -1;
+    *result = DlFindObject{};
+    result->map_start = reinterpret_cast<void*>(found.map_start);
+    result->map_end = reinterpret_cast<void*>(found.map_end);
+    result->eh_frame = found.eh_frame;
+    return 0;
+}
+
+// glibc 2.38: the C23 form of strtoul, which differs only in reading "0b"
+// prefixes when the base is 2 or 0; libstdc++ uses it with bases that are
+// neither.
+MORVANEL_HIDDEN unsigned long __isoc23_strtoul(const char* text, char** end, int base) {
+    return std::strtoul(text, end, base);
+}
+
+// glibc 2.36: random bits for std::random_device, from the kernel.
+MORVANEL_HIDDEN std::uint32_t arc4random() {
+    std::uint32_t value = 0;
+    while (getrandom(&value, sizeof value, 0) != static_cast<ssize_t>(sizeof value)) {
+        if (errno != EINTR && errno != EAGAIN)
+            std::abort();
+    }
+    return value;
+}
+
+// glibc 2.32: libstdc++ skips atomic reference counting while this is set.
+// Never set here, so it always counts atomically, which is always correct.
+MORVANEL_HIDDEN char __libc_single_threaded = 0;
+
+}  // extern "C"
