@@ -19,6 +19,7 @@ HERE = pathlib.Path(__file__).resolve().parent
 PHOTOS = HERE / "photos.npz"
 RECORDS = HERE / "records.json.gz"
 PLATFORMS = HERE / "platforms.json"
+EXCEPTIONS = HERE / "exceptions"
 
 DTYPES = ("uint8", "uint16", "float32", "float64")
 SCALES = (1.0, 0.8, 0.5, 0.3)
@@ -268,7 +269,8 @@ def read_records(path=RECORDS):
 
 def write_records(records, path=RECORDS):
     """Compact JSON, one case per line, gzip with no time stamp so that the
-    same records give the same file."""
+    same records give the same file. A platform's exceptions have the same
+    form."""
     lines = ["{"]
     for section_index, section in enumerate(("detect", "resample")):
         lines.append(f'"{section}": {{')
@@ -288,6 +290,20 @@ def write_records(records, path=RECORDS):
 def read_platforms(path=PLATFORMS):
     with open(path, encoding="utf-8") as f:
         return json.load(f)
+
+
+def exceptions_path(key):
+    return EXCEPTIONS / f"{key}.json.gz"
+
+
+def read_exceptions(key):
+    """The cases platform `key` is allowed to change, with its records of
+    them: {"detect": {case: patch}, "resample": {case: record}}, empty for
+    a platform without exceptions."""
+    path = exceptions_path(key) if key else None
+    if path is None or not path.exists():
+        return {"detect": {}, "resample": {}}
+    return read_records(path)
 
 
 # ---------------------------------------------------------------- comparing

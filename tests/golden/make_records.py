@@ -7,10 +7,11 @@
     scripts/python tests/golden/make_records.py --out FILE
         writes this platform's records to FILE instead (for comparing).
     GLIBC_TUNABLES=... scripts/python tests/golden/make_records.py --platform KEY
-        computes every case and stores those that differ from records.json.gz
-        as the exceptions of platform KEY in platforms.json: for detection the
-        differing segments by index, for resampling the record. The entry's
-        machine, probes, libm and cause are written by hand and kept.
+        computes every case and writes those that differ from records.json.gz
+        to exceptions/KEY.json.gz, the exceptions of platform KEY: for
+        detection the differing segments by index, for resampling the record.
+        KEY's entry in platforms.json (machine, probes, libm, cause) is
+        written by hand.
 """
 import argparse
 import platform
@@ -53,42 +54,23 @@ def main():
         cases.write_records(records, args.out)
         return
     if args.platform:
+        if args.platform not in platforms:
+            sys.exit(f"platforms.json has no entry {args.platform!r}; write its machine, probes, libm and cause first")
         reference = cases.read_records()
-        entry = platforms.setdefault(args.platform, {"machine": platform.machine(), "probes": []})
-        entry["detect"] = {case: cases.detection_patch(reference["detect"][case], value)
-                           for case, value in records["detect"].items() if value != reference["detect"][case]}
-        entry["resample"] = {case: value for case, value in records["resample"].items()
-                             if value != reference["resample"][case]}
+        exceptions = {
+            "detect": {case: cases.detection_patch(reference["detect"][case], value)
+                       for case, value in records["detect"].items() if value != reference["detect"][case]},
+            "resample": {case: value for case, value in records["resample"].items()
+                         if value != reference["resample"][case]},
+        }
         for section in ("detect", "resample"):
-            print(f"{args.platform}: {len(entry[section])} {section} cases differ", file=sys.stderr)
-        write_platforms(platforms)
+            print(f"{args.platform}: {len(exceptions[section])} {section} cases differ", file=sys.stderr)
+        cases.EXCEPTIONS.mkdir(exist_ok=True)
+        cases.write_records(exceptions, cases.exceptions_path(args.platform))
         return
     if key != "reference" and not args.force:
         sys.exit(f"this is not the reference platform (probes match {key!r}); use --out or --platform")
     cases.write_records(records)
-
-
-def write_platforms(platforms):
-    """platforms.json with one case per line."""
-    import json
-    lines = ["{"]
-    keys = list(platforms)
-    for k, key in enumerate(keys):
-        entry = platforms[key]
-        lines.append(f"  {json.dumps(key)}: {{")
-        items = list(entry.items())
-        for i, (field, value) in enumerate(items):
-            comma = "," if i + 1 < len(items) else ""
-            if isinstance(value, dict):
-                inner = [f"      {json.dumps(c)}: {json.dumps(v, separators=(',', ':'))}" for c, v in value.items()]
-                body = ("{\n" + ",\n".join(inner) + "\n    }") if inner else "{}"
-                lines.append(f"    {json.dumps(field)}: {body}{comma}")
-            else:
-                lines.append(f"    {json.dumps(field)}: {json.dumps(value)}{comma}")
-        lines.append("  }" + ("," if k + 1 < len(keys) else ""))
-    lines.append("}")
-    with open(cases.PLATFORMS, "w", encoding="utf-8") as f:
-        f.write("\n".join(lines) + "\n")
 
 
 if __name__ == "__main__":

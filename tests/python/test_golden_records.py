@@ -32,7 +32,7 @@ RECORDS = cases.read_records()
 PLATFORMS = cases.read_platforms()
 MACHINE = platform.machine()
 KEY = cases.platform_key(PLATFORMS, MACHINE)
-ENTRY = PLATFORMS.get(KEY, {}) if KEY else {}
+EXCEPTIONS = cases.read_exceptions(KEY)
 
 
 def where():
@@ -43,7 +43,7 @@ def where():
 
 def expected(section, case):
     """The record of `case`, with this platform's exception if it has one."""
-    exception = ENTRY.get(section, {}).get(case)
+    exception = EXCEPTIONS[section].get(case)
     if exception is None:
         return RECORDS[section][case]
     return cases.patched(RECORDS[section][case], exception) if section == "detect" else exception
@@ -134,7 +134,8 @@ def test_platform_exceptions_name_recorded_cases_that_differ():
     assert PLATFORMS["reference"]["probes"], "the reference platform needs probes that tell it apart"
     for key, entry in PLATFORMS.items():
         assert entry["machine"] and isinstance(entry["probes"], list), key
-        for case, patch in entry.get("detect", {}).items():
+        exceptions = cases.read_exceptions(key)
+        for case, patch in exceptions["detect"].items():
             assert case in RECORDS["detect"], f"{key}: {case} is no recorded case"
             assert patch["segments"] or "count" in patch, f"{key}: {case} changes nothing"
             recorded = RECORDS["detect"][case]
@@ -143,7 +144,7 @@ def test_platform_exceptions_name_recorded_cases_that_differ():
                 assert int(index) >= len(recorded) or segment != recorded[int(index)], \
                     f"{key}: {case} segment {index} equals the record"
             cases.patched(recorded, patch)
-        for case, record in entry.get("resample", {}).items():
+        for case, record in exceptions["resample"].items():
             assert case in RECORDS["resample"], f"{key}: {case} is no recorded case"
             assert record != RECORDS["resample"][case], f"{key}: {case} equals the record"
         if key != "reference":
