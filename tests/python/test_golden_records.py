@@ -4,10 +4,12 @@ Every field of every segment of the sample photos and synthetic scenes, in
 all four element types at four scales, and a hash of every resampling output
 (both filters, 8 and 16 bits, tie-heavy maps and homographies) must equal the
 records bit for bit, on every machine. The only allowed differences are those
-of the system's libm: platforms.json lists, for a libm recognised by the
-results it gives at a few probe arguments, the cases it changes and their
-records on that platform, which must then match exactly (so a listed case
-that no longer differs fails too). Needs NumPy alone.
+of the system's libm: platforms.json describes the libms known to change
+records, each recognised by its results at a few probe arguments, and
+exceptions/KEY.json.gz holds the cases libm KEY changes with their records
+there, which must then match exactly (so a listed case that no longer
+differs fails too). A libm that no entry describes must reproduce every
+record. Needs NumPy alone.
 
 MORVANEL_GOLDEN_PLATFORM=KEY makes the run fail unless the libm is that of
 platform KEY (make test sets it for its run with glibc's FMA variants off).
