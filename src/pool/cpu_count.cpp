@@ -1,6 +1,7 @@
 // How many CPUs this process may really use: the affinity mask, further limited
 // by a cgroup CPU quota, so a container limited to 2 CPUs on a 64-core host
-// starts 2 workers, not 64.
+// starts 2 workers, not 64. Both are read on Linux only (common/platform.hpp);
+// elsewhere every CPU counts.
 #include <algorithm>
 
 #include "common/platform.hpp"

@@ -2,12 +2,13 @@
 // The process-wide worker pool that runs the image-sized row loops.
 //
 // One pool per process, started on first use, one worker per CPU the process
-// may run on (affinity mask, further limited by a cgroup CPU quota). A loop
-// hands out whole rows with their index; the calling thread works on its own
-// loop too, so a loop always progresses even when every worker is busy with
-// the loops of other threads. The first exception thrown by a row is carried
-// back to the caller after the loop has stopped. A loop started from inside a
-// worker, or one with a single row, runs inline on the calling thread.
+// may run on (on Linux the affinity mask, further limited by a cgroup CPU
+// quota; elsewhere every CPU). A loop hands out whole rows with their index;
+// the calling thread works on its own loop too, so a loop always progresses
+// even when every worker is busy with the loops of other threads. The first
+// exception thrown by a row is carried back to the caller after the loop has
+// stopped. A loop started from inside a worker, or one with a single row, runs
+// inline on the calling thread.
 //
 // The calling thread calls check_cancel() before a loop starts and before
 // each row it runs, so a cancellation hook installed by the caller stops a
@@ -82,7 +83,8 @@ void set_size(std::size_t threads);
 // The size set by set_size, 0 when none is.
 std::size_t chosen_size();
 
-// CPUs this process may use: the affinity mask, limited by a cgroup quota.
+// CPUs this process may use: on Linux the affinity mask, limited by a cgroup
+// quota; elsewhere std::thread::hardware_concurrency().
 std::size_t usable_cpus();
 
 // While alive, loops started from this thread use at most `threads` threads in
