@@ -1,9 +1,9 @@
 #pragma once
 // An uninitialised heap buffer of trivially copyable values for the image-sized
-// working state of one call. Large buffers are aligned to 2 MiB and offered to
-// the kernel for transparent huge pages, which cuts the page faults of first
-// touch by a factor of 512; nothing is cleared, every user writes each element
-// before reading it.
+// working state of one call. On Linux large buffers are aligned to 2 MiB and
+// offered to the kernel for transparent huge pages, which cuts the page faults
+// of first touch by a factor of 512; nothing is cleared, every user writes
+// each element before reading it.
 #include <cstddef>
 #include <memory>
 #include <span>

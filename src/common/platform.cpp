@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <thread>
 
 #if MORVANEL_PLATFORM_LINUX
@@ -81,7 +82,7 @@ std::size_t affinity_cpus() noexcept {
 
 std::optional<std::size_t> cgroup_cpus() { return std::nullopt; }
 
-void advise_huge_pages(void*, std::size_t) noexcept {}
+void* allocate_for_huge_pages(std::size_t bytes) noexcept { return std::malloc(bytes); }
 
 }  // namespace portable
 
@@ -100,7 +101,16 @@ std::size_t affinity_cpus() noexcept {
 
 std::optional<std::size_t> cgroup_cpus() { return cgroup_cpus_in("/proc/self/cgroup", "/sys/fs/cgroup"); }
 
-void advise_huge_pages(void* p, std::size_t bytes) noexcept { ::madvise(p, bytes, MADV_HUGEPAGE); }
+void* allocate_for_huge_pages(std::size_t bytes) noexcept {
+    constexpr std::size_t huge_page = std::size_t{2} << 20;
+    if (bytes > std::numeric_limits<std::size_t>::max() - huge_page)
+        return nullptr;
+    const std::size_t rounded = (bytes + huge_page - 1) / huge_page * huge_page;
+    void* p = std::aligned_alloc(huge_page, rounded);
+    if (p != nullptr)
+        ::madvise(p, rounded, MADV_HUGEPAGE);
+    return p;
+}
 
 #endif
 

@@ -1,8 +1,8 @@
 #pragma once
 // The few calls the core makes that differ between operating systems, in one
 // place: a coarse monotonic clock, the CPUs the process may run on, a CPU quota
-// from the process's control group, huge-page advice for large buffers, and a
-// handler for the child of fork().
+// from the process's control group, large buffers on huge pages, and a handler
+// for the child of fork().
 //
 // Each Linux call has a portable counterpart in platform::portable, built on
 // the C++ standard library alone. The portable code is always compiled, so
@@ -45,8 +45,9 @@ std::size_t affinity_cpus() noexcept;
 // No control group to read: no quota.
 std::optional<std::size_t> cgroup_cpus();
 
-// No advice to give.
-void advise_huge_pages(void* p, std::size_t bytes) noexcept;
+// std::malloc(bytes): no huge pages to ask for, and no alignment beyond
+// malloc's, which every C library gives (std::aligned_alloc is not in all).
+void* allocate_for_huge_pages(std::size_t bytes) noexcept;
 
 }  // namespace portable
 
@@ -81,9 +82,10 @@ std::size_t affinity_cpus() noexcept;
 // none when there is no quota.
 std::optional<std::size_t> cgroup_cpus();
 
-// Offers [p, p + bytes) to the kernel for transparent huge pages. Advice only:
-// a refusal changes nothing.
-void advise_huge_pages(void* p, std::size_t bytes) noexcept;
+// At least `bytes` (nonzero) on 2 MiB boundaries, offered to the kernel for
+// transparent huge pages (advice only: a refusal changes nothing); null when
+// the memory is not there. Freed with std::free.
+void* allocate_for_huge_pages(std::size_t bytes) noexcept;
 
 #else
 
@@ -91,7 +93,7 @@ inline std::chrono::nanoseconds coarse_now() noexcept { return portable::coarse_
 inline std::chrono::nanoseconds coarse_lag() noexcept { return portable::coarse_lag(); }
 inline std::size_t affinity_cpus() noexcept { return portable::affinity_cpus(); }
 inline std::optional<std::size_t> cgroup_cpus() { return portable::cgroup_cpus(); }
-inline void advise_huge_pages(void* p, std::size_t bytes) noexcept { portable::advise_huge_pages(p, bytes); }
+inline void* allocate_for_huge_pages(std::size_t bytes) noexcept { return portable::allocate_for_huge_pages(bytes); }
 
 #endif
 

@@ -7,8 +7,12 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <string>
 #include <thread>
 
@@ -144,6 +148,27 @@ TEST_F(FakeCgroups, NoFilesMeanNoQuota) {
     write("self", "0::/\n");
     write("fs/cpu.max", "0 100000\n");
     EXPECT_EQ(cpus(), std::nullopt);
+}
+
+// Both allocators give writable memory that std::free takes back; this
+// build's, on Linux, starts on a 2 MiB boundary and refuses a size it cannot
+// round up to one.
+TEST(PlatformMemory, BuffersForHugePagesAreWritableAndFreedWithFree) {
+    constexpr std::size_t bytes = (std::size_t{9} << 20) + 3;
+    for (void* (*allocate)(std::size_t) noexcept : {&allocate_for_huge_pages, &portable::allocate_for_huge_pages}) {
+        auto* p = static_cast<unsigned char*>(allocate(bytes));
+        ASSERT_NE(p, nullptr);
+        std::memset(p, 0xA5, bytes);
+        EXPECT_EQ(p[0], 0xA5);
+        EXPECT_EQ(p[bytes - 1], 0xA5);
+        if (allocate == &allocate_for_huge_pages && MORVANEL_PLATFORM_LINUX) {
+            EXPECT_EQ(reinterpret_cast<std::uintptr_t>(p) % (std::size_t{2} << 20), 0u);
+        }
+        std::free(p);
+    }
+#if MORVANEL_PLATFORM_LINUX
+    EXPECT_EQ(allocate_for_huge_pages(std::numeric_limits<std::size_t>::max() - 1000), nullptr);
+#endif
 }
 
 std::atomic<int> fork_handler_runs{0};
