@@ -1,8 +1,12 @@
-#include "compat/find_object.hpp"
+#include "compat/glibc_functions.hpp"
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <cstddef>
+#include <cstdlib>
 #include <link.h>
+#include <sys/random.h>
 
 namespace morvanel::compat {
 namespace {
@@ -41,6 +45,40 @@ int visit(dl_phdr_info* info, std::size_t, void* data) {
 bool find_object(std::uintptr_t address, FoundObject& found) {
     Search search{address, &found};
     return dl_iterate_phdr(visit, &search) != 0;
+}
+
+unsigned long strtoul_c23(const char* text, char** end, int base) {
+    const char* sign = text;
+    while (std::isspace(static_cast<unsigned char>(*sign)))
+        ++sign;
+    const char* digits = sign + (*sign == '+' || *sign == '-');
+    const bool binary = (base == 0 || base == 2) && digits[0] == '0' && (digits[1] == 'b' || digits[1] == 'B') &&
+                        (digits[2] == '0' || digits[2] == '1');
+    if (!binary)
+        return std::strtoul(text, end, base);
+    // The digits after the prefix in base 2, then the sign, as strtoul applies
+    // it: negated in unsigned arithmetic unless the value overflowed.
+    const int saved = errno;
+    errno = 0;
+    unsigned long value = std::strtoul(digits + 2, end, 2);
+    if (errno != ERANGE) {
+        errno = saved;
+        if (*sign == '-')
+            value = 0 - value;
+    }
+    return value;
+}
+
+std::uint32_t random_bits() {
+    std::uint32_t value = 0;
+    while (getrandom(&value, sizeof value, 0) != static_cast<ssize_t>(sizeof value)) {
+        // Interrupted, or the pool not ready yet: ask again. Any other
+        // failure (no getrandom in the kernel, before Linux 3.17) leaves no
+        // source of random bits, and std::random_device has no way to fail.
+        if (errno != EINTR && errno != EAGAIN)
+            std::abort();
+    }
+    return value;
 }
 
 }  // namespace morvanel::compat

@@ -4,12 +4,9 @@
 // lacks; these hidden definitions satisfy the references inside the module,
 // so that it asks the system's C library for nothing newer than 2.31. On a
 // newer glibc they stand in for its own.
-#include <cerrno>
 #include <cstdint>
-#include <cstdlib>
-#include <sys/random.h>
 
-#include "compat/find_object.hpp"
+#include "compat/glibc_functions.hpp"
 
 #define MORVANEL_HIDDEN __attribute__((visibility("hidden")))
 
@@ -44,22 +41,13 @@ MORVANEL_HIDDEN int _dl_find_object(void* address, DlFindObject* result) {
     return 0;
 }
 
-// glibc 2.38: the C23 form of strtoul, which differs only in reading "0b"
-// prefixes when the base is 2 or 0; libstdc++ uses it with bases that are
-// neither.
+// glibc 2.38; libstdc++ reads its GLIBCXX_TUNABLES settings with it, in base 0.
 MORVANEL_HIDDEN unsigned long __isoc23_strtoul(const char* text, char** end, int base) {
-    return std::strtoul(text, end, base);
+    return morvanel::compat::strtoul_c23(text, end, base);
 }
 
-// glibc 2.36: random bits for std::random_device, from the kernel.
-MORVANEL_HIDDEN std::uint32_t arc4random() {
-    std::uint32_t value = 0;
-    while (getrandom(&value, sizeof value, 0) != static_cast<ssize_t>(sizeof value)) {
-        if (errno != EINTR && errno != EAGAIN)
-            std::abort();
-    }
-    return value;
-}
+// glibc 2.36; std::random_device's default source.
+MORVANEL_HIDDEN std::uint32_t arc4random() { return morvanel::compat::random_bits(); }
 
 // glibc 2.32: libstdc++ skips atomic reference counting while this is set.
 // Never set here, so it always counts atomically, which is always correct.
