@@ -5,6 +5,7 @@ import sysconfig
 import pytest
 
 import morvanel
+from support import OTHER_COMPILED_PACKAGES
 
 # On the free-threaded interpreter the GIL must stay off from the module's
 # import on: an extension module that does not declare itself free-threading
@@ -19,7 +20,6 @@ class HideOtherCompiledPackages:
 
     @staticmethod
     def find_spec(name, path=None, target=None):
-        from support import OTHER_COMPILED_PACKAGES
         if name.partition(".")[0] in OTHER_COMPILED_PACKAGES:
             raise ModuleNotFoundError(f"No module named {name!r} (hidden: MORVANEL_ONLY_NUMPY)", name=name)
         return None

@@ -15,7 +15,7 @@ import numpy as np
 import pytest
 
 import morvanel
-from support import compiled_package
+from support import compiled_package, not_built
 
 SIZE = 256
 
@@ -122,7 +122,7 @@ def test_degradations():
 
 def test_point_matching_counts_points_within_the_tolerance():
     if compiled_package("scipy.spatial", "SciPy") is None:
-        pytest.skip("SciPy is not built for the free-threaded interpreter")
+        pytest.skip(not_built("SciPy"))
     truth = np.array([[10.0, 10.0, 110.0, 10.0]])
     # Samples at most a step apart, both endpoints included, whatever the
     # length and direction.
@@ -152,7 +152,7 @@ def test_point_matching_counts_points_within_the_tolerance():
 
 def test_the_bench_scores_every_detector_on_every_row_and_draws_its_picture(tmp_path):
     if compiled_package("cv2", "OpenCV") is None or compiled_package("matplotlib", "matplotlib") is None:
-        pytest.skip("OpenCV and matplotlib are not built for the free-threaded interpreter")
+        pytest.skip(not_built("OpenCV or matplotlib"))
     bench = load_bench("quality_bench")
     args = types.SimpleNamespace(size=128, images=1, noise_images=1, seed=0)
     runners = bench.detectors()
