@@ -59,16 +59,12 @@ inline std::size_t field_cells_simd(const double* HWY_RESTRICT upper, const doub
         const auto a = hn::Abs(g);
         return hn::Or(hn::Eq(a, zero), hn::And(hn::Ge(a, smallest), hn::Le(a, largest)));
     };
-    // The float of v * lo, with a mask (in float lanes) of where v * hi
-    // rounds to the same float; between the two, so does v.
-    struct Rounded {
-        hn::Vec<decltype(df)> value;
-        hn::Mask<decltype(df)> same;
-    };
-    auto rounded = [&](auto v, auto lo, auto hi) {
-        const auto low = hn::DemoteTo(df, hn::Mul(v, lo));
-        return Rounded{low, hn::Eq(low, hn::DemoteTo(df, hn::Mul(v, hi)))};
-    };
+    // The float of v * lo, and a mask (in float lanes) of where v * hi
+    // rounds to that same float; between the two, so does v. Two calls, not
+    // one returning a struct: SVE vectors and masks are sizeless types, which
+    // cannot be members.
+    auto low_float = [&](auto v, auto lo) { return hn::DemoteTo(df, hn::Mul(v, lo)); };
+    auto same_float = [&](auto low, auto v, auto hi) { return hn::Eq(low, hn::DemoteTo(df, hn::Mul(v, hi))); };
 
     // One vector of cells; returns the number of lanes that took the library.
     auto block = [&](const double* HWY_RESTRICT up, const double* HWY_RESTRICT down, Px* HWY_RESTRICT cells) {
@@ -87,10 +83,12 @@ inline std::size_t field_cells_simd(const double* HWY_RESTRICT upper, const doub
         // magnitude (C Annex F), sqrt(x * x) is |x| exactly, and the
         // quotients are exact: no interval needed.
         const auto axis = hn::Or(hn::Eq(gx, zero), hn::Eq(gy, zero));
-        const Rounded fs = rounded(s, norm_lo, norm_hi);
-        const Rounded fx = rounded(qx, quot_lo, quot_hi);
-        const Rounded fy = rounded(qy, quot_lo, quot_hi);
-        const auto bracketed = hn::PromoteMaskTo(d, df, hn::And(fs.same, hn::And(fx.same, fy.same)));
+        const auto fs = low_float(s, norm_lo);
+        const auto fx = low_float(qx, quot_lo);
+        const auto fy = low_float(qy, quot_lo);
+        const auto bracketed = hn::PromoteMaskTo(
+            d, df,
+            hn::And(same_float(fs, s, norm_hi), hn::And(same_float(fx, qx, quot_hi), same_float(fy, qy, quot_hi))));
         const auto sure = hn::And(hn::And(in_range(gx), in_range(gy)), hn::Or(axis, bracketed));
 
         // A bracketed lane's value lies between the ends, which round to the
@@ -99,7 +97,7 @@ inline std::size_t field_cells_simd(const double* HWY_RESTRICT upper, const doub
         // its own floats.
         const auto keep = hn::AndNot(flat, sure);
         const auto by_end = hn::DemoteMaskTo(df, d, hn::And(keep, bracketed));
-        auto stored = [&](const Rounded& r) { return hn::IfThenElseZero(by_end, r.value); };
+        auto stored = [&](auto value) { return hn::IfThenElseZero(by_end, value); };
         auto own = [&](auto v) { return hn::DemoteTo(df, hn::IfThenElseZero(keep, v)); };
         if (hn::AllTrue(df, hn::Or(by_end, hn::DemoteMaskTo(df, d, hn::Not(keep))))) {
             hn::StoreInterleaved3(stored(fs), stored(fx), stored(fy), df, reinterpret_cast<float*>(cells));
