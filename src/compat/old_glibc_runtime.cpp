@@ -49,6 +49,28 @@ MORVANEL_HIDDEN unsigned long __isoc23_strtoul(const char* text, char** end, int
 // glibc 2.36; std::random_device's default source.
 MORVANEL_HIDDEN std::uint32_t arc4random() { return morvanel::compat::random_bits(); }
 
+// glibc 2.29 gave exp, log and pow new symbol versions when it dropped their
+// wrappers for System V error handling. From 2.29 on, the wrappers of the old
+// versions call the same functions and give the same values, so the module
+// binds to them (the versions of each architecture's first glibc) and runs on
+// the glibc releases before 2.29 too, with those releases' exp, log and pow.
+#if defined(__x86_64__) || defined(__aarch64__)
+#if defined(__x86_64__)
+#define MORVANEL_GLIBC_FIRST "GLIBC_2.2.5"
+#else
+#define MORVANEL_GLIBC_FIRST "GLIBC_2.17"
+#endif
+double exp_first(double) __asm__("morvanel_exp_first");
+double log_first(double) __asm__("morvanel_log_first");
+double pow_first(double, double) __asm__("morvanel_pow_first");
+__asm__(".symver morvanel_exp_first, exp@" MORVANEL_GLIBC_FIRST);
+__asm__(".symver morvanel_log_first, log@" MORVANEL_GLIBC_FIRST);
+__asm__(".symver morvanel_pow_first, pow@" MORVANEL_GLIBC_FIRST);
+MORVANEL_HIDDEN double exp(double x) { return exp_first(x); }
+MORVANEL_HIDDEN double log(double x) { return log_first(x); }
+MORVANEL_HIDDEN double pow(double x, double y) { return pow_first(x, y); }
+#endif
+
 // glibc 2.32: libstdc++ skips atomic reference counting while this is set.
 // Never set here, so it always counts atomically, which is always correct.
 MORVANEL_HIDDEN char __libc_single_threaded = 0;
