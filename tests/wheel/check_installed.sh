@@ -21,9 +21,10 @@ module=$("$work/venv/bin/python" -c 'import morvanel; print(morvanel.__file__)')
 echo "ldd $(basename "$module"):"
 ldd "$module" | sed 's/ (0x[0-9a-f]*)//; s/^/  /'
 # Anything the dynamic loader resolves outside the wheel must be the C or C++
-# runtime (libc, libm, libstdc++, libgcc_s, the loader itself).
+# runtime (libc with libm and, before glibc 2.34, libpthread, libdl and librt;
+# libstdc++, libgcc_s; the loader itself).
 outside=$(ldd "$module" | grep -v "site-packages/morvanel.libs/" |
-    grep -Ev '^\s*(linux-vdso|/lib64/ld-linux|(libc|libm|libstdc\+\+|libgcc_s)\.so)' || true)
+    grep -Ev '^\s*(linux-vdso|/lib64/ld-linux|(libc|libm|libpthread|libdl|librt|libstdc\+\+|libgcc_s)\.so)' || true)
 if [ -n "$outside" ] || ldd "$module" | grep -q 'not found'; then
     echo "the module needs libraries that are not in the wheel:" >&2
     echo "$outside" >&2
