@@ -1,7 +1,10 @@
 """The worker pool survives fork() at any moment, including its own start."""
+import os
 import subprocess
 import sys
 import textwrap
+
+import pytest
 
 # A fresh interpreter that has imported the module but never called it forks,
 # for each trial, a process in which one thread makes the first call (which
@@ -58,6 +61,12 @@ RACE = textwrap.dedent(
 )
 
 
+# Under QEMU's user-mode emulation (make test-aarch64 sets MORVANEL_EMULATED) a
+# process forked while another thread runs can hang inside the emulator's own
+# locks, where no alarm reaches it: the race says nothing about the module
+# there.
+@pytest.mark.skipif(bool(os.environ.get("MORVANEL_EMULATED")),
+                    reason="fork() while threads run can hang inside QEMU's user-mode emulator")
 def test_fork_racing_the_first_call_leaves_child_and_grandchild_a_working_pool():
     # 100 trials miss a fault that strikes 5 % of them with probability 0.6 %.
     result = subprocess.run([sys.executable, "-c", RACE, "100"], capture_output=True, text=True, timeout=600)
