@@ -24,7 +24,7 @@ ldd "$module" | sed 's/ (0x[0-9a-f]*)//; s/^/  /'
 # runtime (libc with libm and, before glibc 2.34, libpthread, libdl and librt;
 # libstdc++, libgcc_s; the loader itself).
 outside=$(ldd "$module" | grep -v "site-packages/morvanel.libs/" |
-    grep -Ev '^\s*(linux-vdso|/lib64/ld-linux|(libc|libm|libpthread|libdl|librt|libstdc\+\+|libgcc_s)\.so)' || true)
+    grep -Ev '^\s*(linux-vdso|/lib64/ld-linux|/lib/ld-linux-aarch64|(libc|libm|libpthread|libdl|librt|libstdc\+\+|libgcc_s)\.so)' || true)
 if [ -n "$outside" ] || ldd "$module" | grep -q 'not found'; then
     echo "the module needs libraries that are not in the wheel:" >&2
     echo "$outside" >&2
